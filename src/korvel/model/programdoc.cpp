@@ -135,7 +135,7 @@ bool ProgramDoc::bPutProgCell(int iAxis, int iStep, int iCmd, const ValueArray& 
     Cell& c = cellRef(iAxis, iStep);
     c.text = text;
     c.picture = iCmd;
-    moveCurrentCell(iStep, axisColumn(iAxis));
+    goToCell(iStep, axisColumn(iAxis));
     if (m_view)
         m_view->cellChanged(iAxis, iStep);
     return true;
@@ -145,7 +145,7 @@ void ProgramDoc::clearCell(int iAxis, int iStep) {
     Cell& c = cellRef(iAxis, iStep);
     c.text.clear();
     c.picture = 0;
-    moveCurrentCell(iStep, axisColumn(iAxis));
+    goToCell(iStep, axisColumn(iAxis));
     if (m_view)
         m_view->cellChanged(iAxis, iStep);
 }
@@ -186,7 +186,7 @@ void ProgramDoc::applyCellEdit(int iAxis, int iStep, int iCmd, const ValueArray&
         }
     }
     bPutProgCell(iAxis, iStep, iCmd, sData);
-    moveCurrentCell(iStep, axisColumn(iAxis));
+    goToCell(iStep, axisColumn(iAxis));
     setGridTact(true);
     if (m_steps < iStep)
         setStep(iStep);
@@ -225,7 +225,7 @@ void ProgramDoc::insertStep() {
         putFiller(i, r);
     setGridTact(true);
     setStep(m_steps + 1);
-    moveCurrentCell(row, col);
+    goToCell(row, col);
     setDirty(true);
 }
 
@@ -248,7 +248,7 @@ void ProgramDoc::deleteStep() {
         clearCell(i, m_steps);
     setGridTact(true);
     setStep(m_steps - 1);
-    moveCurrentCell(row, col);
+    goToCell(row, col);
     setDirty(true);
 }
 
@@ -350,7 +350,7 @@ void ProgramDoc::setCurrentCell(int iStep, int iCol) {
     m_currentCol = iCol;
 }
 
-void ProgramDoc::moveCurrentCell(int iStep, int iCol) {
+void ProgramDoc::goToCell(int iStep, int iCol) {
     if (m_currentStep == iStep && m_currentCol == iCol)
         return;
     m_currentStep = iStep;

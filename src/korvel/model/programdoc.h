@@ -72,12 +72,13 @@ public:
     int currentCol() const { return m_currentCol; }
     // Set by the window when the operator moves the selection; does not call back.
     void setCurrentCell(int iStep, int iCol);
+    // Moves the current cell and tells the window.
+    void goToCell(int iStep, int iCol);
     // The picture column of an axis.
     static int axisColumn(int iAxis) { return 3 * (iAxis - 1) + 1; }
 
 private:
     Cell& cellRef(int iAxis, int iStep);
-    void moveCurrentCell(int iStep, int iCol);
     void putFiller(int iAxis, int iStep);
 
     int m_maxSteps;
