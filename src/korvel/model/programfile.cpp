@@ -73,6 +73,8 @@ QString checkPieceValues(int cmd, const QStringList& vals) {
     for (int i = 1; i <= n; ++i) {
         const QString minToken = tokens.value(2 * i - 2);
         const QString maxToken = tokens.value(2 * i - 1);
+        if (vals[i - 1].trimmed().isEmpty())
+            return QStringLiteral("value %1 is missing").arg(i);
         if (!checkValue(vals[i - 1], minToken, maxToken, QLatin1Char('F'), true).accepted)
             return QStringLiteral("value %1 %2 is not within %3 to %4")
                 .arg(i)
