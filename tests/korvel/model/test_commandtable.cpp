@@ -14,7 +14,9 @@ void TestCommandTable::initTestCase() {
     buildParameterLimits();
 }
 
-void TestCommandTable::placeholder() { QCOMPARE(cmdCode(1), QStringLiteral("AGO:")); }
+void TestCommandTable::placeholder() {
+    QCOMPARE(cmdCode(1), QStringLiteral("AGO:"));
+}
 
 QTEST_GUILESS_MAIN(TestCommandTable)
 #include "test_commandtable.moc"
