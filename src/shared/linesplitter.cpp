@@ -45,3 +45,19 @@ LineSplitter::Step LineSplitter::next(QString* line) {
     m_rxBuffer.remove(0, end + length);
     return Step::Line;
 }
+
+bool LineSplitter::feed(const QString& data, const std::function<void(const QString&)>& onLine) {
+    append(data);
+    for (;;) {
+        QString line;
+        switch (next(&line)) {
+        case Step::StartDetection:
+            return true;
+        case Step::NeedMore:
+            return false;
+        case Step::Line:
+            onLine(line);
+            break;
+        }
+    }
+}

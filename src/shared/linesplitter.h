@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 // Cuts received text into reply lines and finds out by itself whether the controller ends its
 // lines with CR, LF or CR LF. Pure: the link feeds it and acts on each step.
@@ -28,6 +29,9 @@ public:
     // One round of the receive loop. The line is removed from the buffer before it is handed
     // on, so whatever the receiver does to the buffer meanwhile stays intact.
     Step next(QString* line);
+    // The whole receive path for one chunk: appends it and hands on every complete line in
+    // order. True when the line-end timer must be started now.
+    bool feed(const QString& data, const std::function<void(const QString&)>& onLine);
     void clearBuffer() { m_rxBuffer.clear(); }
 
     const QString& rxBuffer() const { return m_rxBuffer; }

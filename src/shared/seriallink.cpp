@@ -68,20 +68,13 @@ void SerialLink::wakeController() {
 
 void SerialLink::receiveText(const QString& data) {
     echo(data, true);
-    m_splitter.append(data);
-    for (;;) {
-        QString line;
-        const LineSplitter::Step step = m_splitter.next(&line);
-        if (step == LineSplitter::Step::StartDetection) {
-            setCrLfTimer(true);
-            return;
-        }
-        if (step == LineSplitter::Step::NeedMore)
-            return;
+    const bool startDetection = m_splitter.feed(data, [this](const QString& line) {
         ReplyDispatcher* target = m_upOpen ? m_uploadDispatcher : m_dispatcher;
         if (target)
             target->dispatchReply(line);
-    }
+    });
+    if (startDetection)
+        setCrLfTimer(true);
 }
 
 void SerialLink::endExchange() {
