@@ -1,0 +1,438 @@
+#include "korvel/controller/protocol.h"
+
+#include "korvel/model/programdoc.h"
+#include "korvel/model/programfile.h"
+#include "korvel/model/uploadbuffer.h"
+#include "korvel/shell/messages.h"
+#include "shared/inifile.h"
+#include "shared/numbers.h"
+
+#include <cmath>
+
+QString channelText(int iChannel) {
+    return QStringLiteral("%1").arg(iChannel, 2, 10, QLatin1Char('0'));
+}
+
+QString channelStatusText(const QString& sMsg) {
+    if (sMsg.isEmpty())
+        return QString();
+    const QString section = QStringLiteral("dlgDown");
+    const QChar first = sMsg.front();
+    QString state;
+    if (first == QLatin1Char('L'))
+        state = QStringLiteral("LOAD  ");
+    else if (first == QLatin1Char('E'))
+        state = QStringLiteral("EDIT  ");
+    else if (first == QLatin1Char('T'))
+        state = QStringLiteral("TEACH  ");
+    else if (first == QLatin1Char('N'))
+        return langFile().GetINIStr(section, QStringLiteral("Mes002"));
+    else
+        return QString();
+    return state + Numbers::plainForm(QStringView(sMsg).mid(1)) +
+           langFile().GetINIStr(section, QStringLiteral("Mes001"));
+}
+
+int channelLineCount(const QString& sMsg) {
+    if (sMsg.isEmpty())
+        return 0;
+    const double v = Numbers::numericValue(QStringView(sMsg).mid(1));
+    if (!(v > 0))
+        return 0;
+    return v > 32767 ? 32767 : static_cast<int>(std::floor(v));
+}
+
+void StandardMessenger::showMessage(int code) {
+    ::showMessage(code);
+}
+
+void StandardMessenger::showInformation(const QString& key) {
+    ::showInformation(key);
+}
+
+void StandardMessenger::showLinkMessage(int code) {
+    ::showMessage(code);
+}
+
+KorvelProtocol::KorvelProtocol(SerialLink* link) : m_link(link), m_uploadDispatcher(this) {}
+
+KorvelProtocol::~KorvelProtocol() = default;
+
+void KorvelProtocol::attach() {
+    m_link->setDispatcher(this);
+    m_link->setUploadDispatcher(&m_uploadDispatcher);
+    m_link->setPendingRequests(this);
+}
+
+void KorvelProtocol::message(int code) {
+    if (m_messenger)
+        m_messenger->showMessage(code);
+    else
+        ::showMessage(code);
+}
+
+void KorvelProtocol::information(const QString& key) {
+    if (m_messenger)
+        m_messenger->showInformation(key);
+    else
+        ::showInformation(key);
+}
+
+int KorvelProtocol::stepCount() const {
+    return m_program ? m_program->getStep() : 0;
+}
+
+void KorvelProtocol::send(const QString& text, bool bTimer) {
+    m_link->sendText(text + LineEnds::CRLF);
+    if (bTimer)
+        m_link->setReplyTimer(true);
+}
+
+void KorvelProtocol::downIdle(int iMode) {
+    if (m_down)
+        m_down->comWait(false, iMode);
+}
+
+void KorvelProtocol::exeIdle() {
+    if (m_exe)
+        m_exe->comWait(false);
+}
+
+bool KorvelProtocol::anyPending() const {
+    return m_waitCheck || m_waitChInfDown || m_waitChInfExe || m_waitLoad || m_waitStep ||
+           m_waitPgWrt || m_waitRemote || m_waitChInfUp || m_waitUpload || m_waitNg;
+}
+
+// ---- senders ----
+
+void KorvelProtocol::sendCheck() {
+    m_waitCheck = true;
+    m_checkPhase = 0;
+    send(QStringLiteral("?:"), true);
+}
+
+void KorvelProtocol::sendCheckChInf() {
+    m_waitCheck = true;
+    m_checkPhase = 1;
+    send(QStringLiteral("CHINF:") + channelText(1), true);
+}
+
+void KorvelProtocol::sendChInfDown(int iChannel) {
+    if (m_down) {
+        m_down->dispChInf(QString());
+        m_down->comWait(true, ModeQuery);
+    }
+    m_waitChInfDown = true;
+    send(QStringLiteral("CHINF:") + channelText(iChannel), true);
+}
+
+void KorvelProtocol::sendChInfExe(int iChannel) {
+    if (m_exe) {
+        m_exe->dispChInf(QString());
+        m_exe->comWait(true);
+    }
+    m_waitChInfExe = true;
+    send(QStringLiteral("CHINF:") + channelText(iChannel), true);
+}
+
+void KorvelProtocol::sendChInfUp(int iChannel) {
+    if (m_up)
+        m_up->DispStatus(QString());
+    m_waitChInfUp = true;
+    send(QStringLiteral("CHINF:") + channelText(iChannel), true);
+}
+
+void KorvelProtocol::sendLoad(int iChannel) {
+    if (m_startMode || m_stopMode) {
+        if (m_exe)
+            m_exe->comWait(true);
+    } else if (m_down) {
+        m_down->comWait(true, ModeTransfer);
+    }
+    m_waitLoad = true;
+    send(QStringLiteral("LOAD:") + channelText(iChannel), true);
+}
+
+void KorvelProtocol::sendStep(int iStep) {
+    m_sendStepNo = static_cast<qint16>(iStep);
+    if (m_down)
+        m_down->comWait(true, ModeTransfer);
+    m_waitStep = true;
+    send(m_program ? m_program->getSendStep(iStep) : QString(), true);
+}
+
+void KorvelProtocol::sendStart(int iChannel) {
+    send(QStringLiteral("Z:") + channelText(iChannel), false);
+}
+
+void KorvelProtocol::sendStop() {
+    send(QStringLiteral("U07:"), false);
+}
+
+void KorvelProtocol::sendPgWrt() {
+    if (m_down)
+        m_down->comWait(true, ModeTransfer);
+    m_waitPgWrt = true;
+    send(QStringLiteral("PGWRT:"), true);
+}
+
+void KorvelProtocol::sendRemote() {
+    if (m_down)
+        m_down->comWait(true, ModeTransfer);
+    m_waitRemote = true;
+    send(QStringLiteral("REMOTE:"), true);
+}
+
+void KorvelProtocol::sendUpload(int iChannel) {
+    m_waitUpload = true;
+    send(QStringLiteral("UPLOAD:") + channelText(iChannel), true);
+}
+
+void KorvelProtocol::sendNextLine() {
+    m_waitUpload = true;
+    send(QString(), true);
+}
+
+void KorvelProtocol::sendNg() {
+    m_waitNg = true;
+    send(QStringLiteral("NG:"), false);
+}
+
+// ---- operations ----
+
+void KorvelProtocol::startConnectionCheck() {
+    sendCheck();
+}
+
+void KorvelProtocol::startDownload(int iChannel) {
+    SetStartMode(false);
+    SetStopMode(false);
+    sendLoad(iChannel);
+}
+
+void KorvelProtocol::stopDownload() {
+    m_link->endExchange();
+    message(Msg::DownloadStopped);
+    downIdle(ModeTransfer);
+}
+
+void KorvelProtocol::startExecute() {
+    SetStartMode(true);
+    SetStopMode(false);
+    sendLoad(LoadRunControl);
+}
+
+void KorvelProtocol::stopExecute() {
+    SetStartMode(false);
+    SetStopMode(true);
+    sendLoad(LoadRunControl);
+}
+
+void KorvelProtocol::startUpload(int iChannel) {
+    m_uploadEnd = UploadEnd::None;
+    if (m_buffer)
+        m_buffer->beginUpload(iChannel);
+    sendUpload(iChannel);
+}
+
+void KorvelProtocol::stopUpload() {
+    m_link->endExchange();
+    m_uploadEnd = UploadEnd::Stopped;
+    sendNg();
+}
+
+// ---- dispatchers ----
+
+void KorvelProtocol::dispatchReply(const QString& line) {
+    if (m_waitCheck) {
+        if (m_checkPhase == 0) {
+            m_link->endExchange();
+            if (m_link->checkReplyError(line)) {
+                if (m_wait)
+                    m_wait->closeWait();
+            } else {
+                sendCheckChInf();
+            }
+        } else {
+            m_link->endExchange();
+            if (!m_link->checkReplyError(line))
+                information(QStringLiteral("Mes000"));
+            if (m_wait)
+                m_wait->closeWait();
+        }
+    } else if (m_waitChInfDown) {
+        m_link->endExchange();
+        if (!m_link->checkReplyError(line) && m_down)
+            m_down->dispChInf(line);
+        downIdle(ModeQuery);
+    } else if (m_waitChInfExe) {
+        m_link->endExchange();
+        if (!m_link->checkReplyError(line) && m_exe)
+            m_exe->dispChInf(line);
+        exeIdle();
+    } else if (m_waitStep) {
+        m_link->endExchange();
+        if (m_link->checkReplyError(line)) {
+            downIdle(ModeTransfer);
+            return;
+        }
+        if (m_down)
+            m_down->setProgressbar(m_sendStepNo);
+        if (m_sendStepNo < stepCount())
+            sendStep(m_sendStepNo + 1);
+        else
+            sendPgWrt();
+    } else if (m_waitLoad) {
+        m_link->endExchange();
+        const bool start = m_startMode;
+        const bool stop = m_stopMode;
+        if (!start && !stop) {
+            if (m_link->checkReplyError(line))
+                downIdle(ModeTransfer);
+            else
+                sendStep(1);
+            return;
+        }
+        if (m_link->checkReplyError(line)) {
+            exeIdle();
+            return;
+        }
+        if (start) {
+            // Without the dialog there is no channel box; its first entry is channel 1.
+            sendStart(m_exe ? m_exe->selectedChannel() : 1);
+            exeIdle();
+        } else {
+            sendStop();
+            exeIdle();
+        }
+    } else if (m_waitPgWrt) {
+        m_link->endExchange();
+        if (m_link->checkReplyError(line))
+            downIdle(ModeTransfer);
+        else
+            sendRemote();
+    } else if (m_waitRemote) {
+        m_link->endExchange();
+        if (!m_link->checkReplyError(line))
+            message(Msg::DownloadDone);
+        downIdle(ModeTransfer);
+    } else {
+        m_link->checkReplyError(line);
+    }
+}
+
+qint16 KorvelProtocol::classifyUploadLine(const QString& line) {
+    if (line.isEmpty())
+        return 0;
+    static const QString programLetters = QStringLiteral("ABCDHMPRSUW#");
+    return programLetters.contains(line.front()) ? 1 : -1;
+}
+
+void KorvelProtocol::dispatchUploadReply(const QString& line) {
+    if (m_waitChInfUp) {
+        const bool err = m_link->checkReplyError(line);
+        m_link->endExchange();
+        if (m_up)
+            m_up->SetEnabled(false);
+        if (!err && m_up)
+            m_up->DispStatus(line);
+    } else if (m_waitUpload) {
+        switch (classifyUploadLine(line)) {
+        case 0:
+            m_link->endExchange();
+            m_uploadEnd = UploadEnd::Completed;
+            information(QStringLiteral("Mes021"));
+            if (m_up)
+                m_up->unloadDialog();
+            if (m_buffer && m_maker)
+                m_buffer->finishUpload(*m_maker);
+            break;
+        case 1: {
+            const bool ok = m_buffer ? m_buffer->storeUploadLine(line) : false;
+            m_link->endExchange();
+            if (ok) {
+                if (m_up)
+                    m_up->Plus1Progress();
+                sendNextLine();
+            } else {
+                m_uploadEnd = UploadEnd::Refused;
+                sendNg();
+                information(QStringLiteral("Mes001"));
+            }
+            break;
+        }
+        default:
+            m_link->endExchange();
+            m_uploadEnd = UploadEnd::Unexpected;
+            if (m_up)
+                m_up->SetEnabled(false);
+            break;
+        }
+    } else if (m_waitNg) {
+        m_link->endExchange();
+        if (m_up)
+            m_up->SetEnabled(false);
+    }
+}
+
+void KorvelProtocol::clearUploadFlags() {
+    m_waitChInfUp = false;
+    m_waitUpload = false;
+    m_waitNg = false;
+}
+
+// ---- end of exchange and time-out ----
+
+void KorvelProtocol::clearPending(bool bUpOpen) {
+    m_waitCheck = false;
+    m_waitChInfDown = false;
+    m_waitChInfExe = false;
+    m_waitLoad = false;
+    m_waitStep = false;
+    m_waitPgWrt = false;
+    m_waitRemote = false;
+    if (bUpOpen)
+        clearUploadFlags();
+}
+
+void KorvelProtocol::timeoutBeforeMessage() {
+    if (m_waitUpload)
+        m_uploadEnd = UploadEnd::TimedOut;
+    if (m_waitCheck) {
+        if (m_wait)
+            m_wait->closeWait();
+        m_waitCheck = false;
+    }
+}
+
+void KorvelProtocol::timeoutResetWaiting() {
+    if (m_waitChInfDown) {
+        if (m_down)
+            m_down->dispChInf(QString());
+        m_waitChInfDown = false;
+        downIdle(ModeQuery);
+    } else if (m_waitChInfExe) {
+        if (m_exe)
+            m_exe->dispChInf(QString());
+        m_waitChInfExe = false;
+        exeIdle();
+    } else if (m_waitLoad || m_waitRemote) {
+        m_waitLoad = false;
+        m_waitRemote = false;
+        if (m_startMode || m_stopMode)
+            exeIdle();
+        else
+            downIdle(ModeTransfer);
+    } else if (m_waitPgWrt) {
+        m_waitPgWrt = false;
+        downIdle(ModeTransfer);
+    } else if (m_waitStep) {
+        m_waitStep = false;
+        downIdle(ModeTransfer);
+    }
+}
+
+void KorvelProtocol::timeoutUploadIdle() {
+    if (m_up)
+        m_up->SetEnabled(false);
+}
