@@ -252,8 +252,14 @@ void TestControllerSim::logAndLink() {
 void TestControllerSim::statePersists() {
     QTemporaryDir dir;
     const QString state = dir.filePath(QStringLiteral("state.json"));
-    const QStringList args{QStringLiteral("--axes"), QStringLiteral("1"), QStringLiteral("--state"),
-                           state};
+    const QString defs = dir.filePath(QStringLiteral("defs.ini"));
+    QFile d(defs);
+    QVERIFY(d.open(QIODevice::WriteOnly));
+    d.write("PAR.DAT\r\n90,1,1,Ninety,0,60,0,x\r\n");
+    d.close();
+    const QStringList args{QStringLiteral("--axes"),  QStringLiteral("1"),
+                           QStringLiteral("--state"), state,
+                           QStringLiteral("--defs"),  defs};
     {
         Sim sim(args);
         for (const QByteArray& r : {QByteArray("LOAD:11"), QByteArray("W:5"), QByteArray("PGWRT:"),
