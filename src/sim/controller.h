@@ -29,7 +29,6 @@ struct Channel {
 };
 
 struct Response {
-    bool hasReply = true;
     QByteArray line;           // without the line end
     int extraDelayMs = 0;      // on top of the configured latency (the flash store)
     bool stateChanged = false; // a program or the flash memory changed: save the state

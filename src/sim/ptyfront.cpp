@@ -190,10 +190,6 @@ void PtyFront::handleLine(const QByteArray& line, Clock::time_point now) {
     const Response r = m_ctl.handle(line);
     if (r.stateChanged)
         saveState();
-    if (!r.hasReply) {
-        log(QStringLiteral("# no reply"));
-        return;
-    }
     at += std::chrono::milliseconds(r.extraDelayMs);
     const QByteArray bytes = r.line + le;
     QString note = r.note.isEmpty() ? QString() : QStringLiteral("  (") + r.note + QLatin1Char(')');
