@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
+#include <memory>
+
+class FrmCmd;
 class FrmProg;
+class ProgramFileDialogs;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -26,6 +31,11 @@ public:
     void setMenuEnabled();
     void setCloseMenu();
     void setMenuDispCmd(bool bSw);
+    // The command palette while it is shown.
+    FrmCmd* commandPalette() const;
+    // The file dialog service (dlgCommon); tests put a scripted one in place.
+    void setFileDialogs(ProgramFileDialogs* dialogs);
+    ProgramFileDialogs* fileDialogs() const { return m_dialogs; }
 
     int docCounter() const { return m_docCounter; }
     QMdiArea* childArea() const { return m_mdiArea; }
@@ -66,4 +76,7 @@ private:
 
     QMdiArea* m_mdiArea;
     int m_docCounter = 1;
+    std::unique_ptr<ProgramFileDialogs> m_ownDialogs;
+    ProgramFileDialogs* m_dialogs;
+    QPointer<FrmCmd> m_cmd;
 };
