@@ -1,5 +1,6 @@
 #include "korvel/shell/MDIFormMain.h"
 
+#include "korvel/controller/commcommands.h"
 #include "korvel/model/FrmProg.h"
 #include "korvel/model/commandtable.h"
 #include "korvel/model/programfile.h"
@@ -92,6 +93,8 @@ MDIFormMain::MDIFormMain(QWidget* parent)
     m_MSComm->setReceiveHandler([this] { m_link->onReceive(); });
     connect(m_Timer, &QTimer::timeout, this, [this] { m_link->onReplyTimer(); });
     connect(m_TimerCrLf, &QTimer::timeout, this, [this] { m_link->onCrLfTimer(); });
+    m_comm = std::make_unique<CommCommands>(m_link.get(), this,
+                                            [this](int iAxisNum) { return makeNewForm(iAxisNum); });
 
     QMenu* file = addMenu("mnuFile", "Cap011", "ﾌｧｲﾙ(&F)");
     addEntry(file, "mnuFileNew", "Cap014", "新規作成(&N)...", QKeySequence(Qt::CTRL | Qt::Key_N),
@@ -395,18 +398,31 @@ void MDIFormMain::mnuComParam_Click() {
 }
 
 void MDIFormMain::mnuComTx_Click() {
+    if (!menuUsable("mnuComm") || !menuEntry(QStringLiteral("mnuComTx"))->isEnabled())
+        return;
     setMenuDispCmd(false);
+    m_comm->download(activeForm());
 }
 
 void MDIFormMain::mnuComUL_Click() {
+    if (!menuUsable("mnuComm") || !menuEntry(QStringLiteral("mnuComUL"))->isEnabled())
+        return;
     setMenuDispCmd(false);
+    m_comm->upload();
 }
 
 void MDIFormMain::mnuComExe_Click() {
+    if (!menuUsable("mnuComm") || !menuEntry(QStringLiteral("mnuComExe"))->isEnabled())
+        return;
     setMenuDispCmd(false);
+    m_comm->execute();
 }
 
-void MDIFormMain::mnuCommChk_Click() {}
+void MDIFormMain::mnuCommChk_Click() {
+    if (!menuUsable("mnuComm"))
+        return;
+    m_comm->connectionCheck();
+}
 
 void MDIFormMain::closeEvent(QCloseEvent* event) {
     // Every program window is asked first; any one of them may refuse.

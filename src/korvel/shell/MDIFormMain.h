@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class CommCommands;
 class FrmCmd;
 class FrmProg;
 class LinkMessenger;
@@ -52,6 +53,8 @@ public:
     QTimer* TimerCrLf() const { return m_TimerCrLf; }
     SerialSettings& comSettings() const { return *m_com; }
     SerialLink& link() const { return *m_link; }
+    // The controller commands of the Communication menu.
+    CommCommands& comm() const { return *m_comm; }
     QMdiArea* childArea() const { return m_mdiArea; }
     // A menu or menu entry by its name (mnuFile, mnuFileNew, ...).
     QAction* menuEntry(const QString& name) const;
@@ -102,6 +105,7 @@ private:
     std::unique_ptr<LinkMessenger> m_messenger;
     std::unique_ptr<Gate> m_gate;
     std::unique_ptr<clsWindow> m_appRunner;
+    std::unique_ptr<CommCommands> m_comm;
     std::unique_ptr<ProgramFileDialogs> m_ownDialogs;
     ProgramFileDialogs* m_dialogs;
     QPointer<FrmCmd> m_cmd;
