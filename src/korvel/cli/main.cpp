@@ -1,3 +1,4 @@
+#include "korvel/cli/controllercli.h"
 #include "korvel/model/commandtable.h"
 #include "korvel/model/programdoc.h"
 #include "korvel/model/programfile.h"
@@ -136,12 +137,15 @@ QString parseArguments(const QStringList& args, Options& o) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (!args.isEmpty() && ControllerCli::isCommand(args.front()))
+        return ControllerCli::run(args);
     Options o;
     const QString bad = parseArguments(app.arguments().mid(1), o);
     if (!bad.isEmpty())
         return usageError(bad);
     if (o.help) {
-        out(QString::fromLatin1(kHelp));
+        out(QString::fromLatin1(kHelp) + QString::fromLatin1(ControllerCli::helpText()));
         return 0;
     }
 

@@ -1,6 +1,7 @@
 #include "korvel/controller/dlgDown.h"
 
 #include "korvel/controller/channelbox.h"
+#include "korvel/controller/trafficlog.h"
 #include "korvel/model/programdoc.h"
 #include "shared/inifile.h"
 #include "shared/linesplitter.h"
@@ -186,18 +187,7 @@ void dlgDown::putMsg(const QString& sMsg, bool bDir) {
         m_bNewLine = false;
         m_lstDbg->addItem(QString());
     }
-    QString text;
-    text.reserve(sMsg.size() + 8);
-    for (const QChar c : sMsg) {
-        if (c == QChar(6))
-            text += QStringLiteral("[ACK]");
-        else if (c == QLatin1Char('\r'))
-            text += QStringLiteral("[CR]");
-        else if (c == QLatin1Char('\n'))
-            text += QStringLiteral("[LF]");
-        else
-            text += c;
-    }
+    const QString text = trafficText(sMsg);
     const int count = m_lstDbg->count();
     QListWidgetItem* last = count > 0 ? m_lstDbg->item(count - 1) : nullptr;
     const QString lastText = last ? last->text() : QString();
