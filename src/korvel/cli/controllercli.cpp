@@ -1,5 +1,6 @@
 #include "korvel/cli/controllercli.h"
 
+#include "korvel/controller/chainport.h"
 #include "korvel/controller/protocol.h"
 #include "korvel/controller/trafficlog.h"
 #include "korvel/model/commandtable.h"
@@ -273,8 +274,8 @@ public:
 class Session {
 public:
     explicit Session(const Options& o)
-        : m_reply(&m_replyTimer), m_crLf(&m_crLfTimer), m_link(&m_port, &m_reply, &m_crLf),
-          m_protocol(&m_link) {
+        : m_chain(&m_port), m_reply(&m_replyTimer), m_crLf(&m_crLfTimer),
+          m_link(&m_chain, &m_reply, &m_crLf), m_protocol(&m_link) {
         m_link.setIntervals(o.replyTimeout, SerialLink::CrLfIntervalMs, SerialLink::WakeWaitMs);
         m_link.setMessenger(&term);
         m_protocol.attach();
@@ -285,9 +286,9 @@ public:
         m_protocol.setWaitView(&term);
         m_protocol.setUploadBuffer(&uploadBuffer());
         m_protocol.setWindowMaker(&term);
-        m_port.setSettings(o.settings);
-        m_port.setReceiveNotifications(true);
-        m_port.setReceiveHandler([this] { m_link.onReceive(); });
+        m_chain.setSettings(o.settings);
+        m_chain.setReceiveNotifications(true);
+        m_chain.setReceiveHandler([this] { m_link.onReceive(); });
         QObject::connect(&m_replyTimer, &QTimer::timeout, [this] { m_link.onReplyTimer(); });
         QObject::connect(&m_crLfTimer, &QTimer::timeout, [this] { m_link.onCrLfTimer(); });
         if (!o.log.isEmpty())
@@ -295,10 +296,10 @@ public:
     }
     ~Session() {
         m_link.endExchange();
-        m_port.close();
+        m_chain.releaseDevice();
     }
 
-    void setPort(int n) { m_port.setCommPort(n); }
+    void setPort(int n) { m_chain.setCommPort(n); }
     SerialLink& link() { return m_link; }
     KorvelProtocol& protocol() { return m_protocol; }
     const QStringList& logLines() const { return m_log.lines(); }
@@ -324,6 +325,7 @@ public:
 
 private:
     QtSerialPort m_port;
+    ChainPort m_chain;
     QTimer m_replyTimer;
     QTimer m_crLfTimer;
     QtLinkTimer m_reply;

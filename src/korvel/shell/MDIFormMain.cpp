@@ -1,5 +1,6 @@
 #include "korvel/shell/MDIFormMain.h"
 
+#include "korvel/controller/chainport.h"
 #include "korvel/controller/commcommands.h"
 #include "korvel/model/FrmProg.h"
 #include "korvel/model/commandtable.h"
@@ -84,13 +85,15 @@ MDIFormMain::MDIFormMain(QWidget* parent)
     m_replyTimer = std::make_unique<QtLinkTimer>(m_Timer);
     m_crLfTimer = std::make_unique<QtLinkTimer>(m_TimerCrLf);
     m_com = std::make_unique<SerialSettings>(m_MSComm);
-    m_link = std::make_unique<SerialLink>(m_MSComm, m_replyTimer.get(), m_crLfTimer.get());
+    // The link reaches the port through ChainPort: a chain of requests keeps the device.
+    m_chainPort = std::make_unique<ChainPort>(m_MSComm);
+    m_link = std::make_unique<SerialLink>(m_chainPort.get(), m_replyTimer.get(), m_crLfTimer.get());
     m_messenger = std::make_unique<KorvelLinkMessenger>();
     m_gate = std::make_unique<Gate>(this);
     m_link->setMessenger(m_messenger.get());
     m_link->setWindowGate(m_gate.get());
     // The port's arrivals and the two timers' ticks are passed on to the link.
-    m_MSComm->setReceiveHandler([this] { m_link->onReceive(); });
+    m_chainPort->setReceiveHandler([this] { m_link->onReceive(); });
     connect(m_Timer, &QTimer::timeout, this, [this] { m_link->onReplyTimer(); });
     connect(m_TimerCrLf, &QTimer::timeout, this, [this] { m_link->onCrLfTimer(); });
     m_comm = std::make_unique<CommCommands>(m_link.get(), this,
