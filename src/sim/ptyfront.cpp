@@ -229,9 +229,13 @@ PtyFront::Clock::time_point PtyFront::flushOutput(Clock::time_point now) {
             ::tcflush(m_slave, TCIFLUSH);
             n = ::write(m_master, batch.constData(), size_t(batch.size()));
         }
+        if (n < 0 && errno == EAGAIN) {
+            m_outBlocked = true;
+            return Clock::time_point::max();
+        }
         if (n < 0) {
-            m_outBlocked = errno == EAGAIN;
-            return m_outBlocked ? Clock::time_point::max() : now;
+            log(QStringLiteral("# write failed: ") + QString::fromLocal8Bit(std::strerror(errno)));
+            n = ssize_t(taken); // lost on the wire
         }
         m_outBlocked = false;
         m_bytesOut += n;
