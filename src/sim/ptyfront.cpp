@@ -301,7 +301,10 @@ void PtyFront::run() {
     while (!g_stop) {
         Clock::time_point now = Clock::now();
         while (!m_in.empty() && m_in.front().second <= now) {
+            const int dropped = m_requests.droppedLines();
             m_requests.feed(m_in.front().first);
+            if (m_requests.droppedLines() != dropped)
+                log(QStringLiteral("# over-long request dropped"));
             m_in.pop_front();
             while (m_requests.hasLine())
                 handleLine(m_requests.takeLine(), now);
