@@ -132,8 +132,10 @@ void PtyFront::schedule(const QByteArray& bytes, Clock::time_point at, Clock::du
         OutItem item;
         item.byte = bytes[i];
         item.notBefore = at;
-        if (pieceSize > 0 && i > 0 && i % pieceSize == 0)
+        if (pieceSize > 0 && i > 0 && i % pieceSize == 0) {
             item.gap = pieceGap;
+            item.pieceStart = true;
+        }
         m_out.push_back(item);
     }
 }
@@ -214,6 +216,10 @@ PtyFront::Clock::time_point PtyFront::flushOutput(Clock::time_point now) {
             break;
         }
         const Clock::time_point sendAt = ready + m_byteTime;
+        if (item.pieceStart && !batch.isEmpty()) {
+            next = std::max(sendAt, now);
+            break;
+        }
         if (sendAt > now) {
             next = sendAt;
             break;
