@@ -207,7 +207,6 @@ FrmProg::FrmProg(QWidget* parent) : QWidget(parent), m_doc(RunConfig::maxSteps()
         if (!m_selecting && !m_batch)
             selectAxisCells();
     });
-    layoutGrid();
 }
 
 FrmProg::~FrmProg() {
