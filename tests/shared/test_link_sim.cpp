@@ -48,8 +48,8 @@ struct Protocol : ReplyDispatcher, LinkMessenger {
 };
 
 struct Rig {
-    Sim sim;
     ScratchAppDir dir{false};
+    Sim sim;
     QtSerialPort port;
     QTimer replyTimer;
     QTimer crLfTimer;
@@ -58,8 +58,12 @@ struct Rig {
     SerialLink link{&port, &reply, &crLf};
     Protocol protocol;
 
-    explicit Rig(const QStringList& simArgs) : sim(simArgs) {
-        dir.write(QStringLiteral("ports.cfg"), "COM1=" + sim.device.toLocal8Bit() + "\n");
+    // COM1 reaches the simulator through its stable link, as in the run command.
+    explicit Rig(const QStringList& simArgs)
+        : sim(QStringList{QStringLiteral("--link"), dir.file(QStringLiteral("controller"))} +
+              simArgs) {
+        dir.write(QStringLiteral("ports.cfg"),
+                  "COM1=" + dir.file(QStringLiteral("controller")).toLocal8Bit() + "\n");
         port.setCommPort(1);
         port.setSettings(QStringLiteral("9600,N,8,1"));
         port.setReceiveNotifications(true);

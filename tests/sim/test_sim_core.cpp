@@ -547,6 +547,14 @@ void TestSimCore::requestLines() {
     QCOMPARE(a.takeLine(), QByteArray());
     QVERIFY(!a.hasLine());
     QCOMPARE(a.pending(), QByteArray("P:0"));
+    // An endless line is dropped whole; the next request is intact.
+    for (int i = 0; i < RequestAssembler::kMaxLine * 3; ++i)
+        a.feed('x');
+    for (char ch : QByteArray("\r\n?:\r\n"))
+        a.feed(ch);
+    QCOMPARE(a.takeLine(), QByteArray("?:"));
+    QCOMPARE(a.droppedLines(), 1);
+    QVERIFY(!a.hasLine());
     QCOMPARE(noiseBytes(64).size(), 64);
     QVERIFY(!noiseBytes(64).contains('\r') && !noiseBytes(64).contains('\n'));
 }

@@ -182,6 +182,7 @@ FrmProg::FrmProg(QWidget* parent) : QWidget(parent), m_doc(RunConfig::maxSteps()
     m_grid->setIconSize(CommandPictures::pictureSize());
     m_grid->verticalHeader()->setSectionsClickable(false);
     m_grid->horizontalHeader()->setSectionsClickable(false);
+    m_grid->horizontalHeader()->setMinimumSectionSize(1);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
 
@@ -206,7 +207,6 @@ FrmProg::FrmProg(QWidget* parent) : QWidget(parent), m_doc(RunConfig::maxSteps()
         if (!m_selecting && !m_batch)
             selectAxisCells();
     });
-    layoutGrid();
 }
 
 FrmProg::~FrmProg() {

@@ -96,6 +96,9 @@ private:
 
     QMdiArea* m_mdiArea;
     int m_docCounter = 1;
+    std::unique_ptr<ProgramFileDialogs> m_ownDialogs;
+    ProgramFileDialogs* m_dialogs;
+    QPointer<FrmCmd> m_cmd;
     QtSerialPort* m_MSComm;
     QTimer* m_Timer;
     QTimer* m_TimerCrLf;
@@ -108,7 +111,4 @@ private:
     std::unique_ptr<Gate> m_gate;
     std::unique_ptr<clsWindow> m_appRunner;
     std::unique_ptr<CommCommands> m_comm;
-    std::unique_ptr<ProgramFileDialogs> m_ownDialogs;
-    ProgramFileDialogs* m_dialogs;
-    QPointer<FrmCmd> m_cmd;
 };
