@@ -57,13 +57,20 @@ public:
     bool isOpen() const override { return m_inner->isOpen(); }
     bool write(const QByteArray& bytes) override {
         const qint64 now = m_clock.nsecsElapsed();
-        if (m_replyAt >= 0)
+        if (m_replyAt >= 0) {
             turnarounds.push_back(now - m_replyAt);
+            if (byteNs > 0)
+                beyondWire.push_back(m_replyAt - m_sentAt - (m_sentBytes + m_readBytes) * byteNs);
+        }
         m_replyAt = -1;
+        m_sentAt = now;
+        m_sentBytes = bytes.size();
+        m_readBytes = 0;
         return m_inner->write(bytes);
     }
     QByteArray readAll() override {
         const QByteArray b = m_inner->readAll();
+        m_readBytes += b.size();
         if (!b.isEmpty() && (b.endsWith('\n') || b.endsWith('\r')))
             m_replyAt = m_clock.nsecsElapsed();
         return b;
@@ -76,14 +83,21 @@ public:
 
     void resetTurnarounds() {
         turnarounds.clear();
+        beyondWire.clear();
         m_replyAt = -1;
     }
     std::vector<qint64> turnarounds;
+    // Request written to the reply's last byte read, less the wire time of both (paced runs).
+    std::vector<qint64> beyondWire;
+    qint64 byteNs = 0;
 
 private:
     SerialPortService* m_inner;
     QElapsedTimer m_clock;
     qint64 m_replyAt = -1;
+    qint64 m_sentAt = 0;
+    qint64 m_sentBytes = 0;
+    qint64 m_readBytes = 0;
 };
 
 class Views : public DownloadView,
@@ -301,6 +315,8 @@ int main(int argc, char* argv[]) {
 
         Sim transfer(paced, dir.filePath(QStringLiteral("transfer.json")));
         pointCom1At(transfer.device, dir);
+        r.port.resetTurnarounds();
+        r.port.byteNs = 10'000'000'000LL / 38400;
         t.restart();
         r.run([&r, bUpload] {
             if (bUpload)
@@ -329,6 +345,9 @@ int main(int argc, char* argv[]) {
                     openSeconds + seconds, openBound + bound,
                     (openSeconds + seconds) / (openBound + bound));
         ratios[bUpload ? 1 : 0].push_back(seconds / bound);
+        std::printf("         per exchange: the program's turn-around median %.3f ms; request "
+                    "out to reply in, beyond the wire time of both, median %.3f ms\n",
+                    median(r.port.turnarounds), median(r.port.beyondWire));
     }
     for (int k = 0; k < 2; ++k) {
         std::sort(ratios[k].begin(), ratios[k].end());
