@@ -28,7 +28,11 @@
 
 #include <cstdio>
 #include <memory>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace ControllerCli {
 
@@ -36,6 +40,14 @@ namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitUploadEnded = 1;
+
+bool stderrIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
 
 const QStringList kCommands{
     QStringLiteral("check-connection"), QStringLiteral("chinf"), QStringLiteral("download"),
@@ -498,7 +510,7 @@ int run(const QStringList& args) {
     if (o.command == QLatin1String("download")) {
         p.setProgram(doc.get());
         s.term.steps = doc->getStep();
-        s.term.progressLine = isatty(fileno(stderr)) != 0;
+        s.term.progressLine = stderrIsTerminal();
         s.run([&] { p.startDownload(channel); });
         s.term.endProgressLine();
         return finish(o, s, s.term.informed ? 0 : failureCode(s));
@@ -506,7 +518,7 @@ int run(const QStringList& args) {
 
     // upload
     s.term.steps = 0;
-    s.term.progressLine = isatty(fileno(stderr)) != 0;
+    s.term.progressLine = stderrIsTerminal();
     s.run([&] { p.startUpload(channel); });
     if (p.lastUploadEnd() == UploadEnd::Refused && p.waitNg()) {
         // The answer to "NG:" has no timer of its own; do not wait for it forever.

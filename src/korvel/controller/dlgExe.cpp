@@ -2,6 +2,7 @@
 
 #include "korvel/controller/channelbox.h"
 #include "shared/inifile.h"
+#include "shared/linesplitter.h"
 #include "shared/ui/captions.h"
 
 #include <QCloseEvent>
@@ -78,6 +79,8 @@ void dlgExe::vFormInitialize() {
 void dlgExe::formLoad() {
     m_loaded = true;
     m_protocol->link()->stopTimers();
+    // A late LF in front of an error reply would hide the error.
+    m_protocol->link()->setRxState(LineSplitter::Armed);
     CaptionChange(this);
     setWindowTitle(langFile().GetINIStr(objectName(), QStringLiteral("Title001")));
     ChannelBox::setLocked(m_comboCh, false);

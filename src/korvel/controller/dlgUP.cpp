@@ -3,6 +3,7 @@
 #include "korvel/controller/channelbox.h"
 #include "korvel/shell/messages.h"
 #include "shared/inifile.h"
+#include "shared/linesplitter.h"
 #include "shared/ui/captions.h"
 
 #include <QCloseEvent>
@@ -93,6 +94,9 @@ void dlgUP::ShowDialog() {
 void dlgUP::formLoad() {
     m_loaded = true;
     m_protocol->link()->setUpOpen(true);
+    // Program lines are read by their content: a CR LF controller whose LF came after the next
+    // request would otherwise start that request's line with it.
+    m_protocol->link()->setRxState(LineSplitter::Armed);
     setWindowTitle(langFile().GetINIStr(objectName(), QStringLiteral("Title001")));
     CaptionChange(this);
     m_cboCH->blockSignals(true);

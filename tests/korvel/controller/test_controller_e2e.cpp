@@ -254,6 +254,7 @@ private Q_SLOTS:
     void uploadFailures_data();
     void uploadFailures();
     void uploadEmptyChannel();
+    void uploadWithLateLineFeed();
     void connectionCheck_data();
     void connectionCheck();
     void startAndStop_data();
@@ -486,6 +487,19 @@ void TestControllerE2E::uploadEmptyChannel() {
     QCOMPARE(form->getAxis(), 2);
     QCOMPARE(r.sim->requests().mid(2),
              (QStringList{QStringLiteral("CHINF:09"), QStringLiteral("UPLOAD:09")}));
+}
+
+void TestControllerE2E::uploadWithLateLineFeed() {
+    // No download dialog opened before, and the LF of a line comes well after its CR: the
+    // upload must not take the late LF for the start of the next line.
+    const QStringList steps{QStringLiteral("AGO:A1000|AGO:B-500"), QStringLiteral("U01:05"),
+                            QStringLiteral("W:10|H:B")};
+    Rig r(2, {QStringLiteral("--fault"), QStringLiteral("split=16,60@6")}, stateFor(2, 5, steps));
+    runUpload(r, 5, [&](dlgUP* d) { QVERIFY(!d->isVisible()); });
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(r.messages.texts, QStringList{infoText("Mes021")});
+    QCOMPARE(sendSteps(r.w->activeForm()->doc()), steps);
 }
 
 void TestControllerE2E::connectionCheck_data() {

@@ -285,6 +285,9 @@ void TestDialogs::upProgressBeyondAnnounced() {
     m_link->setRxState(LineSplitter::Detected);
     dlgUP d(m_p.get());
     d.show();
+    // The upload dialog arms the line-end detection as the download dialog does.
+    QCOMPARE(m_link->rxState(), LineSplitter::Armed);
+    m_link->setRxState(LineSplitter::Detected);
     QVERIFY(m_link->upOpen());
     QTRY_VERIFY(m_p->waitChInfUp());
     m_link->receiveText(QStringLiteral("L2\r"));
@@ -305,6 +308,9 @@ void TestDialogs::upLocksChannelBoxWhileUploading() {
     m_link->setRxState(LineSplitter::Detected);
     dlgUP d(m_p.get());
     d.show();
+    // The upload dialog arms the line-end detection as the download dialog does.
+    QCOMPARE(m_link->rxState(), LineSplitter::Armed);
+    m_link->setRxState(LineSplitter::Detected);
     QTRY_VERIFY(m_p->waitChInfUp());
     QVERIFY(!d.cboCH()->isEnabled());
     QVERIFY(!d.cmdStop()->isEnabled());
@@ -331,6 +337,9 @@ void TestDialogs::upStopSendsNg() {
     m_link->setRxState(LineSplitter::Detected);
     dlgUP d(m_p.get());
     d.show();
+    // The upload dialog arms the line-end detection as the download dialog does.
+    QCOMPARE(m_link->rxState(), LineSplitter::Armed);
+    m_link->setRxState(LineSplitter::Detected);
     QTRY_VERIFY(m_p->waitChInfUp());
     m_link->receiveText(QStringLiteral("L5\r"));
     QTest::mouseClick(d.cmdUpLoad(), Qt::LeftButton);
