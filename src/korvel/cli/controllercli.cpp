@@ -81,6 +81,7 @@ struct Options {
     QString output;
     QString file;
     int replyTimeout = SerialLink::ReplyIntervalMs;
+    bool wake = false;
 };
 
 QString parse(const QStringList& args, Options& o) {
@@ -94,6 +95,10 @@ QString parse(const QStringList& args, Options& o) {
         const QString a = args[i];
         if (!onlyFiles && a == QLatin1String("--")) {
             onlyFiles = true;
+            continue;
+        }
+        if (!onlyFiles && a == QLatin1String("--wake")) {
+            o.wake = true;
             continue;
         }
         if (!onlyFiles && a.startsWith(QLatin1String("--"))) {
@@ -316,10 +321,11 @@ public:
     KorvelProtocol& protocol() { return m_protocol; }
     const QStringList& logLines() const { return m_log.lines(); }
 
-    // What the dialogs do when they open: the wake-up exchange, the log, and the line-end
-    // detection armed (a new process has never seen the controller's line end).
-    void open() {
-        m_link.wakeController();
+    // The wake-up exchange of the dialogs when asked for; the log; the line-end detection
+    // armed, since a new process has never seen the controller's line end.
+    void open(bool bWake) {
+        if (bWake)
+            m_link.wakeController();
         m_link.setDownOpen(true);
         m_link.setRxState(LineSplitter::Armed);
     }
@@ -373,14 +379,8 @@ int failureCode(Session& s) {
     return s.term.failure;
 }
 
-// The channel query every transfer dialog makes when it opens.
-bool queryChannel(Session& s, int channel, bool bUpload) {
-    s.run([&] {
-        if (bUpload)
-            s.protocol().sendChInfUp(channel);
-        else
-            s.protocol().sendChInfDown(channel);
-    });
+bool queryChannel(Session& s, int channel) {
+    s.run([&] { s.protocol().sendChInfDown(channel); });
     return s.term.failure == 0;
 }
 
@@ -403,8 +403,8 @@ const char* helpText() {
            "                               Read channel C back and write it as a program file.\n"
            "  start --channel C            Start the program of channel C (\"LOAD:99\", \"Z:\").\n"
            "  stop                         Stop the running program (\"LOAD:99\", \"U07:\").\n"
-           "Each opens like the matching dialog of Korvel: a wake-up \"?:\", then the state of\n"
-           "the channel (channel 1 for stop), then the operation.\n"
+           "Each sends its request chain alone; with --wake the wake-up \"?:\" that Korvel sends\n"
+           "before showing a transfer dialog goes first, its answer ignored.\n"
            "\n"
            "Options of the controller commands (after the command, in any order):\n"
            "  --port P           A device path such as /dev/ttyUSB0, or COM1..COM8 through the\n"
@@ -414,6 +414,7 @@ const char* helpText() {
            "  --type N           Controller type 1, 2 or 3.\n"
            "  --log FILE         Write the traffic log as the download dialog shows it.\n"
            "  --reply-timeout MS Wait MS ms for each reply (default 3000).\n"
+           "  --wake             Send the wake-up \"?:\" first (not with check-connection).\n"
            "\n"
            "Exit status of the controller commands:\n"
            "   0  done (the completion message was printed)\n"
@@ -474,20 +475,18 @@ int run(const QStringList& args) {
     KorvelProtocol& p = s.protocol();
 
     if (o.command == QLatin1String("check-connection")) {
-        s.link().setDownOpen(true);
-        s.link().setRxState(LineSplitter::Armed);
+        s.open(false);
         s.run([&] { p.startConnectionCheck(); });
         return finish(o, s, s.term.informed ? 0 : failureCode(s));
     }
 
-    s.open();
+    s.open(o.wake);
     const int channel = s.term.channel;
     const bool upload = o.command == QLatin1String("upload");
     s.link().setUpOpen(upload);
-    if (!queryChannel(s, channel, upload))
-        return finish(o, s, failureCode(s));
-
     if (o.command == QLatin1String("chinf")) {
+        if (!queryChannel(s, channel))
+            return finish(o, s, failureCode(s));
         out(channelStatusText(s.term.status) + QLatin1Char('\n'));
         return finish(o, s, 0);
     }

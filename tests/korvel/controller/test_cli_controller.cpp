@@ -133,42 +133,37 @@ void TestCliController::roundTrip() {
     const QString end = lineEnd == QLatin1String("cr")   ? QStringLiteral("[CR]")
                         : lineEnd == QLatin1String("lf") ? QStringLiteral("[LF]")
                                                          : QStringLiteral("[CR][LF]");
-    QCOMPARE(
-        lines.mid(0, 6),
-        (QStringList{QStringLiteral(">CHINF:07[CR][LF]"), QStringLiteral("<N") + end, QString(),
-                     QStringLiteral(">LOAD:07[CR][LF]"), QStringLiteral("<OK") + end, QString()}));
+    QCOMPARE(lines.mid(0, 3), (QStringList{QStringLiteral(">LOAD:07[CR][LF]"),
+                                           QStringLiteral("<OK") + end, QString()}));
     QCOMPARE(lines.mid(lines.size() - 3), (QStringList{QStringLiteral(">REMOTE:[CR][LF]"),
                                                        QStringLiteral("<OK") + end, QString()}));
 
+    // Each command sends its chain alone.
     const QStringList requests = sim.requests();
-    QCOMPARE(requests.mid(0, 4), (QStringList{QStringLiteral("?:"), QStringLiteral("CHINF:07"),
-                                              QStringLiteral("LOAD:07"), requests.at(3)}));
     const int steps = read(in).count('\n') - 1;
-    QCOMPARE(requests.mid(4 + steps - 1, 2),
-             (QStringList{QStringLiteral("PGWRT:"), QStringLiteral("REMOTE:")}));
-    QCOMPARE(requests.mid(5 + steps, 3),
-             (QStringList{QStringLiteral("?:"), QStringLiteral("CHINF:07"),
+    QCOMPARE(requests.at(0), QStringLiteral("LOAD:07"));
+    QCOMPARE(requests.mid(1 + steps, 3),
+             (QStringList{QStringLiteral("PGWRT:"), QStringLiteral("REMOTE:"),
                           QStringLiteral("UPLOAD:07")}));
-    QCOMPARE(requests.size(), 5 + steps + 3 + steps);
+    QCOMPARE(requests.mid(4 + steps), QStringList(steps, QString()));
 }
 
 void TestCliController::downloadFailures_data() {
-    // p3.txt to channel 2: requests 1 "?:", 2 "CHINF:02", 3 "LOAD:02", 4..9 the steps,
-    // 10 "PGWRT:", 11 "REMOTE:".
+    // p3.txt to channel 2: requests 1 "LOAD:02", 2..7 the steps, 8 "PGWRT:", 9 "REMOTE:".
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("program");
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("requests");
-    QTest::newRow("error to LOAD") << "error=3@3"
-                                   << "p3.txt" << 10 << 3;
-    QTest::newRow("error to a middle step") << "error=1@6"
-                                            << "p3.txt" << 8 << 6;
-    QTest::newRow("error to REMOTE") << "error@11"
-                                     << "p3.txt" << 7 << 11;
-    QTest::newRow("! alone") << "reply=!@9"
-                             << "p3.txt" << 16 << 9;
-    QTest::newRow("no reply to the last step") << "noreply@9"
-                                               << "p3.txt" << 4 << 9;
+    QTest::newRow("error to LOAD") << "error=3@1"
+                                   << "p3.txt" << 10 << 1;
+    QTest::newRow("error to a middle step") << "error=1@4"
+                                            << "p3.txt" << 8 << 4;
+    QTest::newRow("error to REMOTE") << "error@9"
+                                     << "p3.txt" << 7 << 9;
+    QTest::newRow("! alone") << "reply=!@7"
+                             << "p3.txt" << 16 << 7;
+    QTest::newRow("no reply to the last step") << "noreply@7"
+                                               << "p3.txt" << 4 << 7;
     QTest::newRow("bad header") << ""
                                 << "p1.txt" << 20 << 0;
     QTest::newRow("bad step") << ""
@@ -200,16 +195,14 @@ void TestCliController::downloadFailures() {
 }
 
 void TestCliController::uploadFailures_data() {
-    // Channel 4 holds three steps: requests 1 "?:", 2 "CHINF:04", 3 "UPLOAD:04", 4..6 the next
-    // lines.
+    // Channel 4 holds three steps: requests 1 "UPLOAD:04", 2..4 the next lines.
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("lastRequest");
-    QTest::newRow("error line") << "error=4@4" << 1 << "";
-    QTest::newRow("unexpected line") << "reply=ok@3" << 1 << "UPLOAD:04";
-    QTest::newRow("refused line") << "reply=AGO:A+1@5" << 1 << "NG:";
-    QTest::newRow("no reply") << "noreply@6" << 4 << "";
-    QTest::newRow("error to CHINF") << "error=3@2" << 10 << "CHINF:04";
+    QTest::newRow("error line") << "error=4@2" << 1 << "";
+    QTest::newRow("unexpected line") << "reply=ok@1" << 1 << "UPLOAD:04";
+    QTest::newRow("refused line") << "reply=AGO:A+1@3" << 1 << "NG:";
+    QTest::newRow("no reply") << "noreply@4" << 4 << "";
 }
 
 void TestCliController::uploadFailures() {
@@ -266,6 +259,7 @@ void TestCliController::chinfAndRunControl() {
                        QStringLiteral("--type"), QStringLiteral("3"), QStringLiteral("--channel"),
                        QStringLiteral("12"), QStringLiteral("--port"), sim.device()});
     QCOMPARE(r.code, 0);
+    const int before = sim.requests().size();
     r = runCli({QStringLiteral("chinf"), QStringLiteral("--channel"), QStringLiteral("12"),
                 QStringLiteral("--port"), sim.device(), QStringLiteral("--lang"),
                 QStringLiteral("1")});
@@ -273,7 +267,6 @@ void TestCliController::chinfAndRunControl() {
     QCOMPARE(r.out, QStringLiteral("LOAD  6") +
                         langText(QStringLiteral("dlgDown"), QStringLiteral("Mes001")) +
                         QLatin1Char('\n'));
-    const int before = sim.requests().size();
     r = runCli({QStringLiteral("start"), QStringLiteral("--channel"), QStringLiteral("12"),
                 QStringLiteral("--port"), sim.device()});
     QCOMPARE(r.code, 0);
@@ -282,9 +275,12 @@ void TestCliController::chinfAndRunControl() {
     r = runCli({QStringLiteral("start"), QStringLiteral("--channel"), QStringLiteral("3"),
                 QStringLiteral("--port"), sim.device()});
     QCOMPARE(r.code, 13);
+    r = runCli(
+        {QStringLiteral("stop"), QStringLiteral("--wake"), QStringLiteral("--port"), sim.device()});
+    QCOMPARE(r.code, 0);
     QCOMPARE(sim.requests().mid(before),
-             (QStringList{"?:", "CHINF:12", "LOAD:99", "Z:12", "?:", "CHINF:01", "LOAD:99",
-                          "U07:", "?:", "CHINF:03", "LOAD:99", "Z:03"}));
+             (QStringList{"CHINF:12", "LOAD:99", "Z:12", "LOAD:99", "U07:", "LOAD:99", "Z:03",
+                          "?:", "LOAD:99", "U07:"}));
 }
 
 void TestCliController::portThroughPortMap() {
