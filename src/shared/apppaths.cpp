@@ -18,7 +18,9 @@ QString applicationDir() {
     return QCoreApplication::applicationDirPath();
 }
 
-void setApplicationDirOverride(const QString& dir) { overrideDir() = dir; }
+void setApplicationDirOverride(const QString& dir) {
+    overrideDir() = dir;
+}
 
 QString appFilePath(const QString& name) {
     QString dir = QDir::toNativeSeparators(applicationDir());

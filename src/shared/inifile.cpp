@@ -41,7 +41,7 @@ QString clsIniFile::GetINIStr(const QString& strApp, const QString& strKey,
     const auto lines = QStringView(content).split(QLatin1Char('\n'));
     for (QStringView rawLine : lines) {
         QStringView line = rawLine.trimmed();
-        if (line.isEmpty())
+        if (line.isEmpty() || line.front() == QLatin1Char(';'))
             continue;
         if (line.front() == QLatin1Char('[')) {
             const qsizetype close = line.indexOf(QLatin1Char(']'));

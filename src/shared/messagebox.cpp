@@ -4,9 +4,13 @@ namespace {
 MessagePresenter* g_presenter = nullptr;
 }
 
-void setMessagePresenter(MessagePresenter* presenter) { g_presenter = presenter; }
+void setMessagePresenter(MessagePresenter* presenter) {
+    g_presenter = presenter;
+}
 
-MessagePresenter* messagePresenter() { return g_presenter; }
+MessagePresenter* messagePresenter() {
+    return g_presenter;
+}
 
 MsgResult presentMessage(const MessageRequest& request) {
     if (g_presenter == nullptr)

@@ -5,7 +5,9 @@
 namespace Numbers {
 
 namespace {
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 } // namespace
 
 LeadingNumber scanLeadingNumber(QStringView text) {
@@ -41,7 +43,9 @@ double numericValue(QStringView text) {
     return n.negative ? -v : v;
 }
 
-double roundHalfEven(double v) { return std::nearbyint(v); }
+double roundHalfEven(double v) {
+    return std::nearbyint(v);
+}
 
 QString plainForm(QStringView text) {
     const LeadingNumber n = scanLeadingNumber(text);

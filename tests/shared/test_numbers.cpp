@@ -40,16 +40,26 @@ void TestNumbers::numericValue() {
 void TestNumbers::plainForm_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("plain");
-    QTest::newRow("plus dropped") << "+5" << "5";
-    QTest::newRow("leading zeros") << "007" << "7";
-    QTest::newRow("trailing frac zeros") << "1.50" << "1.5";
-    QTest::newRow("negative zero") << "-0" << "0";
-    QTest::newRow("point first") << ".5" << "0.5";
-    QTest::newRow("two points") << "1.2.3" << "1.2";
-    QTest::newRow("empty") << "" << "0";
-    QTest::newRow("whole with point") << "12." << "12";
-    QTest::newRow("negative") << "-0012.300" << "-12.3";
-    QTest::newRow("big exact") << "123456789012345678" << "123456789012345678";
+    QTest::newRow("plus dropped") << "+5"
+                                  << "5";
+    QTest::newRow("leading zeros") << "007"
+                                   << "7";
+    QTest::newRow("trailing frac zeros") << "1.50"
+                                         << "1.5";
+    QTest::newRow("negative zero") << "-0"
+                                   << "0";
+    QTest::newRow("point first") << ".5"
+                                 << "0.5";
+    QTest::newRow("two points") << "1.2.3"
+                                << "1.2";
+    QTest::newRow("empty") << ""
+                           << "0";
+    QTest::newRow("whole with point") << "12."
+                                      << "12";
+    QTest::newRow("negative") << "-0012.300"
+                              << "-12.3";
+    QTest::newRow("big exact") << "123456789012345678"
+                               << "123456789012345678";
 }
 
 void TestNumbers::plainForm() {

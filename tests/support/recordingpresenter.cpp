@@ -4,7 +4,9 @@ RecordingPresenter::RecordingPresenter() : m_previous(messagePresenter()) {
     setMessagePresenter(this);
 }
 
-RecordingPresenter::~RecordingPresenter() { setMessagePresenter(m_previous); }
+RecordingPresenter::~RecordingPresenter() {
+    setMessagePresenter(m_previous);
+}
 
 MsgResult RecordingPresenter::present(const MessageRequest& request) {
     m_shown.append(request);

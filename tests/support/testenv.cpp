@@ -6,8 +6,12 @@
 #include <QDir>
 #include <QFile>
 
-QString builtAppDir() { return qEnvironmentVariable("KORVEL_APP_DIR"); }
-QString sourceDir() { return qEnvironmentVariable("KORVEL_SOURCE_DIR"); }
+QString builtAppDir() {
+    return qEnvironmentVariable("KORVEL_APP_DIR");
+}
+QString sourceDir() {
+    return qEnvironmentVariable("KORVEL_SOURCE_DIR");
+}
 
 ScratchAppDir::ScratchAppDir(bool withLanguageFiles) {
     if (withLanguageFiles) {
@@ -20,9 +24,13 @@ ScratchAppDir::ScratchAppDir(bool withLanguageFiles) {
     AppPaths::setApplicationDirOverride(m_dir.path());
 }
 
-ScratchAppDir::~ScratchAppDir() { AppPaths::setApplicationDirOverride(QString()); }
+ScratchAppDir::~ScratchAppDir() {
+    AppPaths::setApplicationDirOverride(QString());
+}
 
-QString ScratchAppDir::file(const QString& name) const { return m_dir.filePath(name); }
+QString ScratchAppDir::file(const QString& name) const {
+    return m_dir.filePath(name);
+}
 
 void ScratchAppDir::write(const QString& name, const QByteArray& bytes) const {
     QFile f(file(name));

@@ -53,7 +53,9 @@ QString toolText(const char* key) {
     return langFile().GetINIStr(QStringLiteral("Tool"), QString::fromLatin1(key), QString());
 }
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // Reads a signed decimal integer from the start of the text (no blanks, no point): "12-3" is 12,
 // "-" is 0. Saturates far beyond the eight-digit range so that huge texts stay out of range.
@@ -83,15 +85,16 @@ qint64 afterLetter(const QString& token, QChar letter) {
     return leadingInteger(p >= 0 ? token.mid(p + 1).trimmed() : token.trimmed());
 }
 
-void checkCmd(int cmd) { Q_ASSERT_X(cmd >= Cmd::First && cmd <= Cmd::Last, "commandDef", "command number"); }
+void checkCmd(int cmd) {
+    Q_ASSERT_X(cmd >= Cmd::First && cmd <= Cmd::Last, "commandDef", "command number");
+}
 
 } // namespace
 
 void buildCommandTable() {
     for (int i = 0; i < Cmd::Count; ++i) {
         const FixedRow& r = kRows[i];
-        const QString units =
-            r.unitsIsKey ? toolText(r.units) : QString::fromUtf8(r.units);
+        const QString units = r.unitsIsKey ? toolText(r.units) : QString::fromUtf8(r.units);
         // A row is composed with "|" between its ten fields and split again, so a language text
         // holding "|" would shift the fields, as it always has.
         const QStringList parts = {toolText(r.nameKey),
@@ -196,17 +199,31 @@ QString commandField(int cmd, CommandField field) {
     return QString();
 }
 
-QString cmdName(int cmd) { return commandDef(cmd).name; }
-QString cmdCode(int cmd) { return commandDef(cmd).code; }
+QString cmdName(int cmd) {
+    return commandDef(cmd).name;
+}
+QString cmdCode(int cmd) {
+    return commandDef(cmd).code;
+}
 int cmdValueCount(int cmd) {
     return static_cast<int>(Numbers::numericValue(commandDef(cmd).valueCount));
 }
-bool cmdSentOnce(int cmd) { return commandDef(cmd).sentOnce == QLatin1String("1"); }
-bool cmdAxisLetter(int cmd) { return commandDef(cmd).axisLetter == QLatin1String("1"); }
-bool cmdAllAxes(int cmd) { return commandDef(cmd).allAxes == QLatin1String("1"); }
-bool cmdSameInStep(int cmd) { return commandDef(cmd).sameInStep == QLatin1String("1"); }
+bool cmdSentOnce(int cmd) {
+    return commandDef(cmd).sentOnce == QLatin1String("1");
+}
+bool cmdAxisLetter(int cmd) {
+    return commandDef(cmd).axisLetter == QLatin1String("1");
+}
+bool cmdAllAxes(int cmd) {
+    return commandDef(cmd).allAxes == QLatin1String("1");
+}
+bool cmdSameInStep(int cmd) {
+    return commandDef(cmd).sameInStep == QLatin1String("1");
+}
 
-QStringList cmdRangeTokens(int cmd) { return commandDef(cmd).ranges.split(QLatin1Char(',')); }
+QStringList cmdRangeTokens(int cmd) {
+    return commandDef(cmd).ranges.split(QLatin1Char(','));
+}
 
 QString getParamMin(int n) {
     Q_ASSERT(n >= 0 && n <= 99);

@@ -36,7 +36,9 @@ constexpr Row kRows[21] = {
 
 } // namespace
 
-QString programTitle() { return QStringLiteral("Korvel"); }
+QString programTitle() {
+    return QStringLiteral("Korvel");
+}
 
 QString messageKey(int code) {
     if (code == 19)
@@ -64,7 +66,9 @@ MessageRequest messageRequest(int code, const QString& s) {
     return r;
 }
 
-MsgResult showMessage(int code, const QString& s) { return presentMessage(messageRequest(code, s)); }
+MsgResult showMessage(int code, const QString& s) {
+    return presentMessage(messageRequest(code, s));
+}
 
 MsgResult showInformation(const QString& key) {
     MessageRequest r;

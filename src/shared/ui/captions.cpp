@@ -12,9 +12,13 @@
 
 namespace Captions {
 
-void setTag(QObject* control, const QString& key) { control->setProperty(TagProperty, key); }
+void setTag(QObject* control, const QString& key) {
+    control->setProperty(TagProperty, key);
+}
 
-QString tag(const QObject* control) { return control->property(TagProperty).toString(); }
+QString tag(const QObject* control) {
+    return control->property(TagProperty).toString();
+}
 
 } // namespace Captions
 
@@ -47,4 +51,6 @@ void CaptionSet(QWidget* frmForm, const QString& strSec) {
     }
 }
 
-void CaptionChange(QWidget* frmForm) { CaptionSet(frmForm, frmForm->objectName()); }
+void CaptionChange(QWidget* frmForm) {
+    CaptionSet(frmForm, frmForm->objectName());
+}

@@ -1,0 +1,293 @@
+#include "korvel/shell/MDIFormMain.h"
+
+#include "korvel/model/FrmProg.h"
+#include "korvel/model/commandtable.h"
+#include "korvel/model/runconfig.h"
+#include "shared/inifile.h"
+#include "shared/ui/captions.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+const QString kSection = QStringLiteral("MDIFormMain");
+}
+
+MDIFormMain::MDIFormMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(kSection);
+    setWindowTitle(QStringLiteral("MDIForm1"));
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("childArea"));
+    setCentralWidget(m_mdiArea);
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(status);
+
+    QMenu* file = addMenu("mnuFile", "Cap011", "ﾌｧｲﾙ(&F)");
+    addEntry(file, "mnuFileNew", "Cap014", "新規作成(&N)...", QKeySequence(Qt::CTRL | Qt::Key_N),
+             &MDIFormMain::mnuFileNew_Click);
+    addEntry(file, "mnuFileOpen", "Cap015", "開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O),
+             &MDIFormMain::mnuFileOpen_Click);
+    addEntry(file, "mnuFileClose", "Cap012", "閉じる(&C)", QKeySequence(),
+             &MDIFormMain::mnuFileClose_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("mnuLine1"));
+    addEntry(file, "mnuFileSave", "Cap017", "上書き保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S),
+             &MDIFormMain::mnuFileSave_Click);
+    addEntry(file, "mnuFileSaveAs", "Cap018", "名前を付けて保存(&A)...", QKeySequence(),
+             &MDIFormMain::mnuFileSaveAs_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("mnuLine2"));
+    addEntry(file, "mnuFilePara", "Cap016", "ﾊﾟﾗﾒｰﾀ設定...", QKeySequence(),
+             &MDIFormMain::mnuFilePara_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("mnuLine3"));
+    addEntry(file, "mnuFileEnd", "Cap013", "終了(&X)", QKeySequence(),
+             &MDIFormMain::mnuFileEnd_Click);
+    connect(file, &QMenu::aboutToShow, this, &MDIFormMain::mnuFile_Open);
+
+    QMenu* edit = addMenu("mnuEdit", "Cap010", "編集(&E)");
+    addEntry(edit, "mnuCut", "Cap007", "削除(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete),
+             &MDIFormMain::mnuCut_Click);
+    addEntry(edit, "mnuInsert", "Cap019", "挿入(&I)", QKeySequence(Qt::SHIFT | Qt::Key_Insert),
+             &MDIFormMain::mnuInsert_Click);
+
+    QMenu* disp = addMenu("mnuDisp", "Cap008", "表示(&V)");
+    QAction* dispCmd = addEntry(disp, "mnuDispCmd", "Cap009", "コマンド表(&M)", QKeySequence(),
+                                &MDIFormMain::mnuDispCmd_Click);
+    dispCmd->setCheckable(true);
+
+    QMenu* comm = addMenu("mnuComm", "Cap002", "通信(&C)");
+    addEntry(comm, "mnuComParam", "Cap004", "通信設定...", QKeySequence(),
+             &MDIFormMain::mnuComParam_Click);
+    comm->addSeparator()->setObjectName(QStringLiteral("Commsepa1"));
+    addEntry(comm, "mnuComTx", "Cap005", "ﾀﾞｳﾝﾛｰﾄﾞ...", QKeySequence(),
+             &MDIFormMain::mnuComTx_Click);
+    addEntry(comm, "mnuComUL", "Cap006", "ｱｯﾌﾟﾛｰﾄﾞ...", QKeySequence(),
+             &MDIFormMain::mnuComUL_Click);
+    addEntry(comm, "mnuComExe", "Cap001", "ｺﾝﾄﾛｰﾗ制御...", QKeySequence(),
+             &MDIFormMain::mnuComExe_Click);
+    comm->addSeparator()->setObjectName(QStringLiteral("Commsepa2"));
+    addEntry(comm, "mnuCommChk", "Cap003", "通信確認...", QKeySequence(),
+             &MDIFormMain::mnuCommChk_Click);
+    connect(comm, &QMenu::aboutToShow, this, &MDIFormMain::mnuComm_Open);
+
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        if (w != nullptr)
+            setMenuEnabled();
+    });
+}
+
+MDIFormMain::~MDIFormMain() = default;
+
+QMenu* MDIFormMain::addMenu(const char* name, const char* key, const char* design) {
+    QMenu* m = menuBar()->addMenu(QString::fromUtf8(design));
+    m->setObjectName(QLatin1String(name));
+    m->menuAction()->setObjectName(QLatin1String(name));
+    Captions::setTag(m, QLatin1String(key));
+    return m;
+}
+
+QAction* MDIFormMain::addEntry(QMenu* menu, const char* name, const char* key, const char* design,
+                               const QKeySequence& shortcut, void (MDIFormMain::*handler)()) {
+    QAction* a = menu->addAction(QString::fromUtf8(design));
+    a->setObjectName(QLatin1String(name));
+    Captions::setTag(a, QLatin1String(key));
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+}
+
+QAction* MDIFormMain::menuEntry(const QString& name) const {
+    if (QMenu* m = menu(name))
+        return m->menuAction();
+    for (QAction* a : findChildren<QAction*>()) {
+        if (a->objectName() == name)
+            return a;
+    }
+    return nullptr;
+}
+
+QMenu* MDIFormMain::menu(const QString& name) const {
+    return findChild<QMenu*>(name, Qt::FindChildrenRecursively);
+}
+
+void MDIFormMain::ShowMainDialog() {
+    CaptionChange(this);
+    setWindowTitle(langFile().GetINIStr(kSection, QStringLiteral("Title001"), QString()));
+    m_docCounter = 1;
+    buildCommandTable();
+    buildParameterLimits();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize s = screen->availableGeometry().size();
+        resize(static_cast<int>(s.width() * 0.8), static_cast<int>(s.height() * 0.8));
+    }
+    for (const char* name :
+         {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuEdit", "mnuDisp", "mnuComTx"})
+        menuEntry(QLatin1String(name))->setEnabled(false);
+    show();
+}
+
+FrmProg* MDIFormMain::makeNewForm(int iAxisNum) {
+    for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuDisp"})
+        menuEntry(QLatin1String(name))->setEnabled(true);
+    auto* form = new FrmProg;
+    form->setAxis(iAxisNum);
+    form->setDocNo(m_docCounter);
+    ++m_docCounter;
+    connect(form, &FrmProg::stepCountChanged, this, &MDIFormMain::setMenuEnabled);
+    QMdiSubWindow* sub = m_mdiArea->addSubWindow(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Menus follow once the window has really gone from the child area.
+    connect(sub, &QObject::destroyed, this, &MDIFormMain::setCloseMenu, Qt::QueuedConnection);
+    const QSize area = m_mdiArea->viewport()->size();
+    sub->resize(static_cast<int>(area.width() * 0.7), static_cast<int>(area.height() * 0.7));
+    sub->show();
+    m_mdiArea->setActiveSubWindow(sub);
+    setMenuDispCmd(true);
+    return form;
+}
+
+QList<FrmProg*> MDIFormMain::programWindows() const {
+    QList<FrmProg*> forms;
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
+        if (auto* form = qobject_cast<FrmProg*>(sub->widget()))
+            forms.append(form);
+    }
+    return forms;
+}
+
+bool MDIFormMain::getLiveForm() const {
+    return activeForm() != nullptr;
+}
+
+FrmProg* MDIFormMain::activeForm() const {
+    QMdiSubWindow* sub = m_mdiArea->currentSubWindow();
+    if (sub == nullptr) {
+        const QList<QMdiSubWindow*> subs =
+            m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+        if (subs.isEmpty())
+            return nullptr;
+        sub = subs.last();
+    }
+    return qobject_cast<FrmProg*>(sub->widget());
+}
+
+bool MDIFormMain::configuredPortUsable() const {
+    return false;
+}
+
+void MDIFormMain::setMenuEnabled() {
+    FrmProg* form = activeForm();
+    if (form != nullptr)
+        menuEntry(QStringLiteral("mnuEdit"))->setEnabled(form->getStep() >= 1);
+    menuEntry(QStringLiteral("mnuComTx"))
+        ->setEnabled(form != nullptr && configuredPortUsable() && form->getStep() >= 1);
+}
+
+void MDIFormMain::setCloseMenu() {
+    if (getLiveForm())
+        return;
+    for (const char* name :
+         {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuEdit", "mnuDisp", "mnuComTx"})
+        menuEntry(QLatin1String(name))->setEnabled(false);
+    setMenuDispCmd(false);
+}
+
+void MDIFormMain::setMenuDispCmd(bool bSw) {
+    menuEntry(QStringLiteral("mnuDispCmd"))->setChecked(bSw);
+}
+
+bool MDIFormMain::menuUsable(const char* menuName) const {
+    // A short-cut must not reach an entry whose menu is disabled.
+    return menuEntry(QLatin1String(menuName))->isEnabled();
+}
+
+void MDIFormMain::mnuFile_Open() {
+    menuEntry(QStringLiteral("mnuFilePara"))->setEnabled(!getLiveForm());
+}
+
+void MDIFormMain::mnuComm_Open() {
+    setMenuEnabled();
+    const bool usable = configuredPortUsable();
+    menuEntry(QStringLiteral("mnuComExe"))->setEnabled(usable);
+    menuEntry(QStringLiteral("mnuComUL"))->setEnabled(usable);
+}
+
+void MDIFormMain::mnuFileNew_Click() {
+    if (menuUsable("mnuFile"))
+        makeNewForm(RunConfig::controllerType());
+}
+
+void MDIFormMain::mnuFileOpen_Click() {}
+
+void MDIFormMain::mnuFileClose_Click() {
+    if (!menuUsable("mnuFile"))
+        return;
+    if (QMdiSubWindow* sub = m_mdiArea->currentSubWindow())
+        sub->close();
+}
+
+void MDIFormMain::mnuFileSave_Click() {}
+
+void MDIFormMain::mnuFileSaveAs_Click() {}
+
+void MDIFormMain::mnuFilePara_Click() {}
+
+void MDIFormMain::mnuFileEnd_Click() {
+    close();
+}
+
+void MDIFormMain::mnuCut_Click() {
+    if (!menuUsable("mnuEdit"))
+        return;
+    if (FrmProg* form = activeForm())
+        form->deleteStep();
+}
+
+void MDIFormMain::mnuInsert_Click() {
+    if (!menuUsable("mnuEdit"))
+        return;
+    if (FrmProg* form = activeForm())
+        form->insertStep();
+}
+
+void MDIFormMain::mnuDispCmd_Click() {
+    setMenuDispCmd(!menuEntry(QStringLiteral("mnuDispCmd"))->isChecked());
+}
+
+void MDIFormMain::mnuComParam_Click() {
+    setMenuDispCmd(false);
+}
+
+void MDIFormMain::mnuComTx_Click() {
+    setMenuDispCmd(false);
+}
+
+void MDIFormMain::mnuComUL_Click() {
+    setMenuDispCmd(false);
+}
+
+void MDIFormMain::mnuComExe_Click() {
+    setMenuDispCmd(false);
+}
+
+void MDIFormMain::mnuCommChk_Click() {}
+
+void MDIFormMain::closeEvent(QCloseEvent* event) {
+    // Every program window is asked first; any one of them may refuse.
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
+        if (!sub->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    setMenuDispCmd(false);
+    event->accept();
+    QCoreApplication::quit();
+}

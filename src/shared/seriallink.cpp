@@ -1,0 +1,151 @@
+#include "shared/seriallink.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+int replyErrorCode(const QString& line) {
+    if (line.isEmpty() || line.front() != QLatin1Char('!') || line.size() > 2)
+        return 0;
+    if (line.size() == 1)
+        return LinkCodes::ErrorReplyOther;
+    const QChar c = line.at(1);
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('8'))
+        return LinkCodes::ErrorReply0 + (c.unicode() - '0');
+    return LinkCodes::ErrorReplyOther;
+}
+
+QString linkMessageKey(int code) {
+    if (code == LinkCodes::NoReply ||
+        (code >= LinkCodes::ErrorReply0 && code <= LinkCodes::ErrorReplyOther))
+        return QStringLiteral("Mes%1").arg(code + 2, 3, 10, QLatin1Char('0'));
+    return QString();
+}
+
+SerialLink::SerialLink(SerialPortService* port, LinkTimer* replyTimer, LinkTimer* crLfTimer)
+    : m_port(port), m_replyTimer(replyTimer), m_crLfTimer(crLfTimer) {}
+
+void SerialLink::setIntervals(int replyMs, int crLfMs, int wakeMs) {
+    m_replyMs = replyMs;
+    m_crLfMs = crLfMs;
+    m_wakeMs = wakeMs;
+}
+
+void SerialLink::echo(const QString& text, bool bDir) {
+    if (m_downOpen && m_log)
+        m_log->putMsg(text, bDir);
+}
+
+void SerialLink::sendText(const QString& text) {
+    if (m_port->isOpen())
+        m_port->close();
+    if (!m_port->open())
+        return;
+    m_splitter.clearBuffer();
+    if (!m_port->write(text.toLatin1()))
+        return;
+    echo(text, false);
+}
+
+void SerialLink::wakeController() {
+    if (m_gate)
+        m_gate->setMainWindowEnabled(false);
+    m_port->setReceiveNotifications(false);
+    sendText(QStringLiteral("?:") + LineEnds::CRLF);
+    // Events keep running while the controller answers; the answer itself is not looked at.
+    QCoreApplication::processEvents();
+    QEventLoop loop;
+    QTimer::singleShot(m_wakeMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCoreApplication::processEvents();
+    m_splitter.clearBuffer();
+    if (m_port->isOpen())
+        m_port->readAll();
+    m_port->setReceiveNotifications(true);
+    if (m_gate)
+        m_gate->setMainWindowEnabled(true);
+}
+
+void SerialLink::receiveText(const QString& data) {
+    echo(data, true);
+    const bool startDetection = m_splitter.feed(data, [this](const QString& line) {
+        ReplyDispatcher* target = m_upOpen ? m_uploadDispatcher : m_dispatcher;
+        if (target)
+            target->dispatchReply(line);
+    });
+    if (startDetection)
+        setCrLfTimer(true);
+}
+
+void SerialLink::endExchange() {
+    if (m_port->isOpen())
+        m_port->close();
+    setReplyTimer(false);
+    if (m_pending)
+        m_pending->clearPending(m_upOpen);
+    if (m_downOpen && m_log)
+        m_log->setNewLine();
+}
+
+void SerialLink::replyTimeout() {
+    if (m_pending)
+        m_pending->timeoutBeforeMessage();
+    if (m_messenger)
+        m_messenger->showLinkMessage(LinkCodes::NoReply);
+    if (m_downOpen && m_log)
+        m_log->setNewLine();
+    if (m_pending)
+        m_pending->timeoutResetWaiting();
+    endExchange();
+    if (m_upOpen && m_pending)
+        m_pending->timeoutUploadIdle();
+}
+
+bool SerialLink::checkReplyError(const QString& line) {
+    const int code = replyErrorCode(line);
+    if (code == 0)
+        return false;
+    if (m_messenger)
+        m_messenger->showLinkMessage(code);
+    return true;
+}
+
+void SerialLink::setReplyTimer(bool bOn) {
+    setReplyTimer(bOn, m_replyMs);
+}
+
+void SerialLink::setReplyTimer(bool bOn, int intervalMs) {
+    if (bOn)
+        m_replyTimer->start(intervalMs);
+    else
+        m_replyTimer->stop();
+}
+
+void SerialLink::setCrLfTimer(bool bOn) {
+    if (bOn)
+        m_crLfTimer->start(m_crLfMs);
+    else
+        m_crLfTimer->stop();
+}
+
+void SerialLink::stopTimers() {
+    m_replyTimer->stop();
+    m_crLfTimer->stop();
+}
+
+void SerialLink::onReceive() {
+    const QByteArray bytes = m_port->readAll();
+    if (!bytes.isEmpty())
+        receiveText(QString::fromLatin1(bytes));
+}
+
+void SerialLink::onReplyTimer() {
+    m_replyTimer->stop();
+    replyTimeout();
+}
+
+void SerialLink::onCrLfTimer() {
+    m_crLfTimer->stop();
+    m_splitter.setRxState(LineSplitter::Due);
+    receiveText(QString());
+}

@@ -1,0 +1,105 @@
+#include "shared/ui/qtserialport.h"
+
+#include "shared/portmap.h"
+
+#include <QStringList>
+
+QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
+    connect(&m_port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort() {
+    close();
+}
+
+QString QtSerialPort::deviceName() const {
+    return PortMap::devicePath(m_commPort);
+}
+
+void QtSerialPort::setSettings(const QString& settings) {
+    m_settings = settings;
+    if (m_port.isOpen())
+        applyLineParameters();
+}
+
+void QtSerialPort::applyLineParameters() {
+    const QStringList parts = m_settings.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return;
+    bool ok = false;
+    const int baud = parts.at(0).trimmed().toInt(&ok);
+    if (ok && baud > 0)
+        m_port.setBaudRate(baud);
+    const QString parity = parts.at(1).trimmed().toUpper();
+    if (parity == QLatin1String("N"))
+        m_port.setParity(QSerialPort::NoParity);
+    else if (parity == QLatin1String("E"))
+        m_port.setParity(QSerialPort::EvenParity);
+    else if (parity == QLatin1String("O"))
+        m_port.setParity(QSerialPort::OddParity);
+    const QString data = parts.at(2).trimmed();
+    if (data == QLatin1String("7"))
+        m_port.setDataBits(QSerialPort::Data7);
+    else if (data == QLatin1String("8"))
+        m_port.setDataBits(QSerialPort::Data8);
+    const QString stop = parts.at(3).trimmed();
+    if (stop == QLatin1String("1"))
+        m_port.setStopBits(QSerialPort::OneStop);
+    else if (stop == QLatin1String("2"))
+        m_port.setStopBits(QSerialPort::TwoStop);
+}
+
+bool QtSerialPort::open() {
+    if (m_port.isOpen()) {
+        m_lastError = QStringLiteral("port already open");
+        return false;
+    }
+    m_port.setPortName(deviceName());
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_lastError = m_port.portName() + QStringLiteral(": ") + m_port.errorString();
+        return false;
+    }
+    applyLineParameters();
+    // A port that was closed has received nothing: drop what the device kept meanwhile.
+    m_port.clear(QSerialPort::AllDirections);
+    m_port.readAll();
+    return true;
+}
+
+void QtSerialPort::close() {
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool QtSerialPort::write(const QByteArray& bytes) {
+    if (!m_port.isOpen()) {
+        m_lastError = QStringLiteral("write on a closed port");
+        return false;
+    }
+    const qint64 written = m_port.write(bytes);
+    if (written != bytes.size()) {
+        m_lastError = m_port.errorString();
+        return false;
+    }
+    m_port.flush();
+    return true;
+}
+
+QByteArray QtSerialPort::readAll() {
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void QtSerialPort::onReadyRead() {
+    if (m_notify && m_handler)
+        m_handler();
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError)
+        return;
+    m_lastError = m_port.portName() + QStringLiteral(": ") + m_port.errorString();
+    // An unplugged adapter keeps reporting; the next request reopens the port anyway.
+    if (error == QSerialPort::ResourceError && m_port.isOpen())
+        m_port.close();
+}
