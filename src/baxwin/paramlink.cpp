@@ -5,11 +5,13 @@
 #include "baxwin/parcoding.h"
 #include "shared/serialport.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
-ParamLink::ParamLink(SerialPortService& port, ReplyTimer& timer) : m_port(port), m_timer(timer) {
-    m_port.setReceiveHandler([this] { onPortReadyRead(); });
+ParamLink::ParamLink(SerialPortService& port, LinkTimer& replyTimer)
+    : m_port(port), m_link(&port, &replyTimer, &m_crLfTimer) {
+    m_link.setDispatcher(this);
+    m_link.setPendingRequests(this);
+    m_link.setWindowGate(this);
+    m_link.setIntervals(DefaultReplyMs, SerialLink::CrLfIntervalMs, DefaultWakeMs);
+    m_port.setReceiveHandler([this] { m_link.onReceive(); });
 }
 
 ParamLink::~ParamLink() {
@@ -21,44 +23,44 @@ void ParamLink::setIntervals(int replyMs, int flashReplyMs) {
     m_flashReplyMs = flashReplyMs;
 }
 
+void ParamLink::setWakeDelay(int ms) {
+    m_link.setIntervals(m_replyMs, SerialLink::CrLfIntervalMs, ms);
+}
+
+void ParamLink::setTrafficObserver(std::function<void(bool, const QString&)> observer) {
+    m_observer = std::move(observer);
+    // The shared link shows its traffic only to an open download log.
+    m_link.setDownloadLog(m_observer ? this : nullptr);
+    m_link.setDownOpen(static_cast<bool>(m_observer));
+}
+
+void ParamLink::putMsg(const QString& sMsg, bool bDir) {
+    if (m_observer)
+        m_observer(bDir, sMsg);
+}
+
+void ParamLink::setMainWindowEnabled(bool bEnabled) {
+    if (m_enableWindow)
+        m_enableWindow(bEnabled);
+}
+
 bool ParamLink::isWaiting() const {
     return m_waitProbeRead || m_waitParRead || m_waitProbeWrite || m_waitWriteStart ||
            m_waitParWrite || m_waitFlash;
 }
 
 void ParamLink::sendText(const QString& text) {
-    if (m_port.isOpen())
-        m_port.close();
-    if (!m_port.open())
-        return; // shows up as a missing reply
-    m_rxBuffer.clear();
-    if (m_observer)
-        m_observer(false, text);
-    m_port.write(text.toLatin1());
+    m_link.sendText(text);
 }
 
 void ParamLink::wakeController() {
-    if (m_enableWindow)
-        m_enableWindow(false);
-    m_port.setReceiveNotifications(false);
-    sendText(ParCoding::wakeText());
-    QCoreApplication::processEvents();
-    if (m_wakeMs > 0)
-        QThread::msleep(static_cast<unsigned long>(m_wakeMs));
-    QCoreApplication::processEvents();
-    m_rxBuffer.clear();
-    // The answer is never looked at; drop what has come so far.
-    if (m_port.isOpen())
-        m_port.readAll();
-    m_port.setReceiveNotifications(true);
-    if (m_enableWindow)
-        m_enableWindow(true);
+    m_link.wakeController();
 }
 
 void ParamLink::send(bool& flag, const QString& text, int intervalMs) {
     flag = true;
-    sendText(text);
-    m_timer.start(intervalMs);
+    m_link.sendText(text);
+    m_link.setReplyTimer(true, intervalMs);
 }
 
 void ParamLink::sendParProbe(int mode) {
@@ -82,25 +84,11 @@ void ParamLink::sendFlashStore() {
 }
 
 void ParamLink::onPortReadyRead() {
-    const QByteArray bytes = m_port.readAll();
-    if (!bytes.isEmpty())
-        receiveText(QString::fromLatin1(bytes));
+    m_link.onReceive();
 }
 
 void ParamLink::receiveText(const QString& data) {
-    if (m_observer)
-        m_observer(true, data);
-    m_rxBuffer += data;
-    for (;;) {
-        const qsizetype cr = m_rxBuffer.indexOf(QLatin1Char('\r'));
-        if (cr < 0)
-            break;
-        // Taken off the buffer before dispatching: a message box opened by the dispatcher lets
-        // further characters arrive meanwhile.
-        const QString line = m_rxBuffer.left(cr);
-        m_rxBuffer.remove(0, cr + 1);
-        dispatchReply(line);
-    }
+    m_link.receiveText(data);
 }
 
 bool ParamLink::checkReplyError(const QString& line) {
@@ -184,15 +172,16 @@ void ParamLink::dispatchReply(const QString& line) {
 }
 
 void ParamLink::endExchange() {
-    if (m_port.isOpen())
-        m_port.close();
-    m_timer.stop();
+    m_link.endExchange();
+}
+
+void ParamLink::clearPending(bool) {
     m_waitProbeRead = m_waitParRead = m_waitProbeWrite = false;
     m_waitWriteStart = m_waitParWrite = m_waitFlash = false;
 }
 
 void ParamLink::onReplyTimer() {
-    m_timer.stop();
+    m_link.setReplyTimer(false);
     replyTimeout();
 }
 

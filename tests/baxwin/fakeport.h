@@ -80,15 +80,17 @@ private:
     std::function<void()> m_handler;
 };
 
-class FakeTimer : public ReplyTimer {
+class FakeTimer : public LinkTimer {
 public:
+    bool isActive() const override { return running; }
+    int interval() const override { return interval_; }
     void start(int intervalMs) override {
         running = true;
-        interval = intervalMs;
+        interval_ = intervalMs;
         intervals.append(intervalMs);
     }
     void stop() override { running = false; }
     bool running = false;
-    int interval = 0;
+    int interval_ = 0;
     QList<int> intervals;
 };

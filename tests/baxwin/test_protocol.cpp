@@ -281,7 +281,7 @@ void TestProtocol::writeAndFlashStore() {
     m_port->sent.clear();
     m_transfer->cmdROM();
     QCOMPARE(m_port->sent, QStringList{QStringLiteral("F:")});
-    QCOMPARE(m_timer->interval, 10000);
+    QCOMPARE(m_timer->interval(), 10000);
     QVERIFY(!m_view->last.dialogEnabled);
     QCOMPARE(m_view->last.status, waitText("Mes004"));
     run();
@@ -345,7 +345,7 @@ void TestProtocol::failures() {
     QCOMPARE(m_port->sent.last(), request);
     if (reply.isNull()) {
         QVERIFY(m_timer->running);
-        QCOMPARE(m_timer->interval, 3000);
+        QCOMPARE(m_timer->interval(), 3000);
         m_link->onReplyTimer();
     }
     QCOMPARE(m_rec->shown().size(), 1);
@@ -410,7 +410,7 @@ void TestProtocol::flashStoreOtherReplyIsSilent() {
 
     m_ctl.overrides[QStringLiteral("F:")] = QString();
     m_transfer->cmdROM();
-    QCOMPARE(m_timer->interval, 10000);
+    QCOMPARE(m_timer->interval(), 10000);
     m_link->onReplyTimer();
     QCOMPARE(m_rec->shown().size(), 1);
     QCOMPARE(m_rec->shown()[0].text, msg("Mes006"));
