@@ -39,8 +39,11 @@ bool definitionError() {
     return false;
 }
 
-bool parFileError() {
-    BaxMsg::show(QStringLiteral("Mes033"), QStringLiteral("Mes034"), MsgIcon::Information);
+bool parFileError(const QString& key, bool defaultsFollow) {
+    if (defaultsFollow)
+        BaxMsg::show(key, QStringLiteral("Mes034"), MsgIcon::Information);
+    else
+        BaxMsg::show(key, MsgIcon::Critical);
     return false;
 }
 
@@ -94,20 +97,18 @@ bool loadParDefs(const QString& path, ParDefs& defs) {
     return true;
 }
 
-bool readParFile(const QString& path, ParValueTable& table) {
-    if (!QFile::exists(path)) {
-        BaxMsg::show(QStringLiteral("Mes032"), QStringLiteral("Mes034"), MsgIcon::Information);
-        return false;
-    }
+bool readParFile(const QString& path, ParValueTable& table, bool defaultsFollow) {
+    if (!QFile::exists(path))
+        return parFileError(QStringLiteral("Mes032"), defaultsFollow);
     QStringList lines;
     if (!readLines(path, lines))
-        return parFileError();
+        return parFileError(QStringLiteral("Mes033"), defaultsFollow);
     for (const QString& line : lines) {
         const QStringList f = line.split(QLatin1Char(','));
         // A first field that is no parameter number is as bad as a wrong field count.
         const int n = f.size() == 4 ? parNoFromField(f[0]) : 0;
         if (n == 0)
-            return parFileError();
+            return parFileError(QStringLiteral("Mes033"), defaultsFollow);
         for (int a = 1; a <= MaxAxis; ++a)
             table.at(n, a) = f[a];
     }

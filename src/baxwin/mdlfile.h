@@ -16,8 +16,9 @@ QString parFilePath(const QString& parFileName);
 // stay in defs).
 bool loadParDefs(const QString& path, ParDefs& defs);
 bool loadParDefs(int langNo, ParDefs& defs);
-// True when the whole file was read. Lines before a bad one are already stored.
-bool readParFile(const QString& path, ParValueTable& table);
+// True when the whole file was read. Lines before a bad one are already stored. The message of
+// a failure says that the defaults follow unless the caller uses none (the command-line tool).
+bool readParFile(const QString& path, ParValueTable& table, bool defaultsFollow = true);
 // Replaces the file as a whole or not at all; a failure is reported with the file and the
 // system's reason. Returns true when the file was written.
 bool writeParFile(const QString& path, const ParValueTable& table, bool confirm = true);
