@@ -30,9 +30,13 @@ namespace {
 
 const QString Section = QStringLiteral("frmBaxwin");
 
-int twips(int t) { return t / 15; }
+int twips(int t) {
+    return t / 15;
+}
 
-QString text(const char* key) { return langFile().GetINIStr(Section, QLatin1String(key)); }
+QString text(const char* key) {
+    return langFile().GetINIStr(Section, QLatin1String(key));
+}
 
 } // namespace
 
@@ -140,10 +144,10 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     top->addStretch();
     top->addWidget(m_fraMsg);
     auto* bottom = new QHBoxLayout;
-    bottom->addLayout(limitBox("Label1_0", "Cap001", QStringLiteral("下限値"), "lblLower",
-                               &m_lblLower));
-    bottom->addLayout(limitBox("Label1_1", "Cap002", QStringLiteral("上限値"), "lblUpper",
-                               &m_lblUpper));
+    bottom->addLayout(
+        limitBox("Label1_0", "Cap001", QStringLiteral("下限値"), "lblLower", &m_lblLower));
+    bottom->addLayout(
+        limitBox("Label1_1", "Cap002", QStringLiteral("上限値"), "lblUpper", &m_lblUpper));
     bottom->addStretch();
     bottom->addWidget(m_cmdFile, 0, Qt::AlignBottom);
     bottom->addWidget(m_cmdCtrl, 0, Qt::AlignBottom);
@@ -187,24 +191,29 @@ bool frmBaxwin::ShowDialog(int iCode) {
         openTransfer(0);
         fillGrid();
     } else {
-        MdlFile::loadParFileOrDefaults(MdlFile::parFilePath(m_defs.parFileName), m_defs,
-                                       m_values);
+        MdlFile::loadParFileOrDefaults(MdlFile::parFilePath(m_defs.parFileName), m_defs, m_values);
         fillGrid();
     }
     showGrid();
     return true;
 }
 
-void frmBaxwin::GetCtrlData(const ParValueTable& sULData) { m_values = sULData; }
+void frmBaxwin::GetCtrlData(const ParValueTable& sULData) {
+    m_values = sULData;
+}
 
 void frmBaxwin::showGrid() {
     m_grid->show();
     m_fraMsg->show();
 }
 
-void frmBaxwin::buildAxisGrid(int rows) { buildGrid(0, rows); }
+void frmBaxwin::buildAxisGrid(int rows) {
+    buildGrid(0, rows);
+}
 
-void frmBaxwin::buildCommonGrid(int rows) { buildGrid(1, rows); }
+void frmBaxwin::buildCommonGrid(int rows) {
+    buildGrid(1, rows);
+}
 
 void frmBaxwin::buildGrid(int kind, int rows) {
     // Rows come from the distinct used numbers: a definition file that names a number twice
@@ -213,12 +222,12 @@ void frmBaxwin::buildGrid(int kind, int rows) {
     Q_UNUSED(rows);
     m_grid->clear();
     m_lastValueCol = kind == 0 ? 3 : 1;
-    const QStringList headers =
-        kind == 0 ? QStringList{text("Mes001"), text("Mes002"), text("Mes003"), text("Mes004"),
-                                text("Mes005")}
-                  : QStringList{text("Mes001"), text("Mes006"), text("Mes005")};
-    const QList<int> widths = kind == 0 ? QList<int>{500, 1600, 1600, 1600, 8000}
-                                        : QList<int>{500, 1600, 9000};
+    const QStringList headers = kind == 0
+                                    ? QStringList{text("Mes001"), text("Mes002"), text("Mes003"),
+                                                  text("Mes004"), text("Mes005")}
+                                    : QStringList{text("Mes001"), text("Mes006"), text("Mes005")};
+    const QList<int> widths =
+        kind == 0 ? QList<int>{500, 1600, 1600, 1600, 8000} : QList<int>{500, 1600, 9000};
     m_grid->setColumnCount(static_cast<int>(headers.size()));
     m_grid->setRowCount(static_cast<int>(numbers.size()));
     for (int c = 0; c < headers.size(); ++c) {

@@ -14,7 +14,8 @@ frmCorF::frmCorF(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmCorF"));
     setWindowTitle(QStringLiteral("読み込みパラメータの選択"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    m_frame = new QGroupBox(QStringLiteral("パラメータをどちらから読み込むか選択してください"), this);
+    m_frame =
+        new QGroupBox(QStringLiteral("パラメータをどちらから読み込むか選択してください"), this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
     Captions::setTag(m_frame, QStringLiteral("Cap001"));
     m_opt0 = new QRadioButton(QStringLiteral("コントローラ"), m_frame);
@@ -38,8 +39,7 @@ frmCorF::frmCorF(QWidget* parent) : QDialog(parent) {
 }
 
 int frmCorF::ShowDialog() {
-    setWindowTitle(
-        langFile().GetINIStr(objectName(), QStringLiteral("Title001"), QString()));
+    setWindowTitle(langFile().GetINIStr(objectName(), QStringLiteral("Title001"), QString()));
     CaptionChange(this);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
