@@ -527,9 +527,15 @@ void TestProtocol::linesSplitAtCr() {
     // second line of the chunk is not taken as its reply.
     QCOMPARE(m_port->sent.size(), 2);
     QVERIFY(m_link->isWaiting());
-    m_link->receiveText(QStringLiteral("5,6\r"));
+    // The LF of the last CR LF arriving after the next request opens the next line; it is not
+    // part of the reply.
+    m_link->receiveText(QStringLiteral("\n5,6\r"));
     QCOMPARE(m_port->sent.last(), QStringLiteral("P:08R"));
+    QCOMPARE(m_transfer->table().at(1, 1), QStringLiteral("5"));
     QCOMPARE(m_transfer->table().at(1, 2), QStringLiteral("6"));
+    m_link->receiveText(QStringLiteral("\n!3\r"));
+    QCOMPARE(m_rec->shown().last().text, msg("Mes012"));
+    QCOMPARE(m_view->last.outcome, TransferState::Outcome::Stopped);
 }
 
 void TestProtocol::portThatCannotOpen() {

@@ -3,6 +3,7 @@
 #include "baxwin/mdlfile.h"
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
+#include "baxwin/ui/lingeringport.h"
 #include "shared/apppaths.h"
 #include "shared/inifile.h"
 #include "shared/messagebox.h"
@@ -209,7 +210,8 @@ int run(const QStringList& args) {
         qputenv(PortMap::OverrideVariable, portMap.fileName().toLocal8Bit());
     }
 
-    QtSerialPort port;
+    QtSerialPort device;
+    LingeringPort port(device);
     port.setCommPort(commPort);
     port.setSettings(o.settings.toUpper());
     port.setReceiveNotifications(true);

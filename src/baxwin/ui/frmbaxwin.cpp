@@ -45,7 +45,7 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     setWindowTitle(QStringLiteral("パラメータ設定"));
     m_MSCMain.setObjectName(QStringLiteral("MSCMain"));
     m_tmrMain.setObjectName(QStringLiteral("tmrMain"));
-    m_link = std::make_unique<ParamLink>(m_MSCMain, m_replyTimer);
+    m_link = std::make_unique<ParamLink>(m_port, m_replyTimer);
     m_link->setWindowEnabler([this](bool enabled) { setEnabled(enabled); });
     connect(&m_tmrMain, &QTimer::timeout, this, [this] { m_link->onReplyTimer(); });
 
