@@ -122,6 +122,7 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
         (*value)->setFrameShape(QFrame::Panel);
         (*value)->setFrameShadow(QFrame::Sunken);
         (*value)->setMinimumWidth(twips(1600));
+        (*value)->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         box->addWidget(label);
         box->addWidget(*value);
         return box;
@@ -152,6 +153,12 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     bottom->addWidget(m_cmdFile, 0, Qt::AlignBottom);
     bottom->addWidget(m_cmdCtrl, 0, Qt::AlignBottom);
     bottom->addWidget(m_cmdEnd, 0, Qt::AlignBottom);
+    // The grid and the hint keep their place while hidden before the first load.
+    for (QWidget* w : {static_cast<QWidget*>(m_grid), static_cast<QWidget*>(m_fraMsg)}) {
+        QSizePolicy p = w->sizePolicy();
+        p.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(p);
+    }
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(top);
     layout->addWidget(m_grid, 1);
