@@ -141,7 +141,10 @@ void SerialLink::onReceive() {
 
 void SerialLink::onReplyTimer() {
     m_replyTimer->stop();
-    replyTimeout();
+    if (m_timeoutHandler)
+        m_timeoutHandler();
+    else
+        replyTimeout();
 }
 
 void SerialLink::onCrLfTimer() {

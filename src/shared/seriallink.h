@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace LineEnds {
 inline const QString CR = QStringLiteral("\r");
@@ -85,7 +86,7 @@ QString linkMessageKey(int code);
 // the receive path with line-end detection, the reply and line-end timers, the echo to the
 // download log and the routing of lines to the protocol layer. Korvel uses all of it; Baxwin
 // leaves the detection unarmed (lines end at CR), sets no log and no upload dispatcher, passes
-// its own reply interval per request, and handles its reply timer's tick and error check itself.
+// its own reply interval per request, and brings its own time-out handling and error check.
 class SerialLink {
 public:
     static constexpr int ReplyIntervalMs = 3000;
@@ -100,6 +101,10 @@ public:
     void setMessenger(LinkMessenger* messenger) { m_messenger = messenger; }
     void setWindowGate(WindowGate* gate) { m_gate = gate; }
     void setDownloadLog(TrafficLog* log) { m_log = log; }
+    // Replaces replyTimeout as the action of the reply timer's tick (Baxwin's own handling).
+    void setReplyTimeoutHandler(std::function<void()> handler) {
+        m_timeoutHandler = std::move(handler);
+    }
     // Tests shorten the waits.
     void setIntervals(int replyMs, int crLfMs, int wakeMs);
     int replyInterval() const { return m_replyMs; }
@@ -147,6 +152,7 @@ private:
     LinkMessenger* m_messenger = nullptr;
     WindowGate* m_gate = nullptr;
     TrafficLog* m_log = nullptr;
+    std::function<void()> m_timeoutHandler;
     LineSplitter m_splitter;
     bool m_downOpen = false;
     bool m_upOpen = false;

@@ -42,11 +42,6 @@ const Channel& Controller::channel(int ch) const {
     return m_channels[size_t(ch >= 1 && ch <= kChannelCount ? ch : 0)];
 }
 
-void Controller::setChannel(int ch, const Channel& c) {
-    if (ch >= 1 && ch <= kChannelCount)
-        m_channels[size_t(ch)] = c;
-}
-
 QString Controller::parameterValue(int paramNo, int axis) const {
     if (paramNo < 1 || paramNo > 99 || axis < 1 || axis > 3)
         return {};
@@ -111,10 +106,8 @@ Response Controller::handle(const QByteArray& request) {
 
     if (text.startsWith(QLatin1String("LOAD:"))) {
         const QString arg = text.mid(5);
-        if (arg == QLatin1String("99")) {
-            m_runControl = true;
-            return ack();
-        }
+        if (arg == QLatin1String("99"))
+            return ack(); // run control
         const int ch = channelNumber(arg);
         if (ch == 0)
             return error(Err::BadChannel, QStringLiteral("bad channel"));
@@ -144,14 +137,11 @@ Response Controller::handle(const QByteArray& request) {
             return error(Err::BadChannel, QStringLiteral("bad channel"));
         if (channel(ch).steps.isEmpty())
             return error(Err::EmptyChannel, QStringLiteral("channel holds no program"));
-        m_running = ch;
         return ack();
     }
 
-    if (text == QLatin1String("U07:")) {
-        m_running = 0;
+    if (text == QLatin1String("U07:"))
         return ack();
-    }
 
     if (text.startsWith(QLatin1String("UPLOAD:"))) {
         const int ch = channelNumber(text.mid(7));

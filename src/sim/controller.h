@@ -29,7 +29,6 @@ struct Channel {
 };
 
 struct Response {
-    bool hasReply = true;
     QByteArray line;           // without the line end
     int extraDelayMs = 0;      // on top of the configured latency (the flash store)
     bool stateChanged = false; // a program or the flash memory changed: save the state
@@ -49,10 +48,8 @@ public:
     // One request line without its CR LF.
     Response handle(const QByteArray& request);
 
-    const Channel& channel(int ch) const; // 1..15
-    void setChannel(int ch, const Channel& c);
+    const Channel& channel(int ch) const;                // 1..15
     QString parameterValue(int paramNo, int axis) const; // working memory, plain text
-    int runningChannel() const { return m_running; }
 
     // Programs and the flash copy of the parameters.
     QJsonObject saveState() const;
@@ -82,8 +79,6 @@ private:
     QVector<Step> m_received;
     int m_uploadChannel = 0;
     int m_uploadNext = 0;
-    bool m_runControl = false;
-    int m_running = 0;
 };
 
 } // namespace Sim

@@ -44,10 +44,11 @@ Error replies:
   !6 start of an empty channel
 
 Faults (--fault ACTION@SELECTOR, repeatable):
-  ACTION   error[=C] ("!" and C, default !0) | reply=TEXT | noreply | split[=N[,MS]] (pieces
-           of N bytes, MS ms apart; 1,50) | garbage[=N] (N noise bytes, no line end; 8) |
+  ACTION   error[=C] ("!" and C, default !0) | reply=TEXT | noreply | split[=N[,MS]] (separate
+           writes of N bytes, MS ms apart; 1,50) | garbage[=N] (N noise bytes, no line end; 8) |
            hangup (close the device like an unplugged adapter, then exit) | delay=MS
-  SELECTOR request number (1 = first line received) | exact request text | TEXT* (prefix)
+  SELECTOR request number (1 = first line received) | exact request text | TEXT* (prefix;
+           "*" alone: every request) | nothing after @: the empty request
   error, reply, noreply, garbage and hangup stand for a request the controller never took in.)";
 
 int fail(const QString& text) {

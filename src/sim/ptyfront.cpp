@@ -132,8 +132,10 @@ void PtyFront::schedule(const QByteArray& bytes, Clock::time_point at, Clock::du
         OutItem item;
         item.byte = bytes[i];
         item.notBefore = at;
-        if (pieceSize > 0 && i > 0 && i % pieceSize == 0)
+        if (pieceSize > 0 && i > 0 && i % pieceSize == 0) {
             item.gap = pieceGap;
+            item.pieceStart = true;
+        }
         m_out.push_back(item);
     }
 }
@@ -190,10 +192,6 @@ void PtyFront::handleLine(const QByteArray& line, Clock::time_point now) {
     const Response r = m_ctl.handle(line);
     if (r.stateChanged)
         saveState();
-    if (!r.hasReply) {
-        log(QStringLiteral("# no reply"));
-        return;
-    }
     at += std::chrono::milliseconds(r.extraDelayMs);
     const QByteArray bytes = r.line + le;
     QString note = r.note.isEmpty() ? QString() : QStringLiteral("  (") + r.note + QLatin1Char(')');
@@ -218,6 +216,10 @@ PtyFront::Clock::time_point PtyFront::flushOutput(Clock::time_point now) {
             break;
         }
         const Clock::time_point sendAt = ready + m_byteTime;
+        if (item.pieceStart && !batch.isEmpty()) {
+            next = std::max(sendAt, now);
+            break;
+        }
         if (sendAt > now) {
             next = sendAt;
             break;
@@ -233,9 +235,13 @@ PtyFront::Clock::time_point PtyFront::flushOutput(Clock::time_point now) {
             ::tcflush(m_slave, TCIFLUSH);
             n = ::write(m_master, batch.constData(), size_t(batch.size()));
         }
+        if (n < 0 && errno == EAGAIN) {
+            m_outBlocked = true;
+            return Clock::time_point::max();
+        }
         if (n < 0) {
-            m_outBlocked = errno == EAGAIN;
-            return m_outBlocked ? Clock::time_point::max() : now;
+            log(QStringLiteral("# write failed: ") + QString::fromLocal8Bit(std::strerror(errno)));
+            n = ssize_t(taken); // lost on the wire
         }
         m_outBlocked = false;
         m_bytesOut += n;
@@ -301,7 +307,10 @@ void PtyFront::run() {
     while (!g_stop) {
         Clock::time_point now = Clock::now();
         while (!m_in.empty() && m_in.front().second <= now) {
+            const int dropped = m_requests.droppedLines();
             m_requests.feed(m_in.front().first);
+            if (m_requests.droppedLines() != dropped)
+                log(QStringLiteral("# over-long request dropped"));
             m_in.pop_front();
             while (m_requests.hasLine())
                 handleLine(m_requests.takeLine(), now);

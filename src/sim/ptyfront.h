@@ -46,7 +46,8 @@ private:
         bool hangup = false;
         char byte = 0;
         Clock::time_point notBefore;
-        Clock::duration gap{}; // pause after the previous byte went out
+        Clock::duration gap{};   // pause after the previous byte went out
+        bool pieceStart = false; // written by a write of its own
     };
 
     void handleLine(const QByteArray& line, Clock::time_point now);

@@ -28,7 +28,19 @@ QByteArray lineEndBytes(LineEnd le) {
 
 void RequestAssembler::feed(char byte) {
     if (byte != '\n') {
-        m_buffer += byte;
+        if (m_buffer.size() >= kMaxLine) {
+            m_buffer.clear();
+            m_overflow = true;
+        }
+        if (!m_overflow)
+            m_buffer += byte;
+        return;
+    }
+    if (m_overflow) {
+        // The rest of an over-long line ends here; it never becomes a request.
+        ++m_droppedLines;
+        m_buffer.clear();
+        m_overflow = false;
         return;
     }
     if (m_buffer.endsWith('\r'))

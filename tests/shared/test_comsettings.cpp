@@ -1,5 +1,5 @@
-#include "../support/testenv.h"
 #include "ptypair.h"
+#include "testenv.h"
 
 #include "shared/comsettings.h"
 #include "shared/portmap.h"

@@ -1,5 +1,5 @@
-#include "../support/testenv.h"
 #include "ptypair.h"
+#include "testenv.h"
 
 #include "shared/seriallink.h"
 #include "shared/ui/qtlinktimer.h"
@@ -370,6 +370,32 @@ private Q_SLOTS:
         QCOMPARE(r.pty.waitForRequest(), QByteArray("CHINF:01\r\n"));
         r.pty.send("T 9\r");
         QTRY_COMPARE(r.protocol.replies(), QStringList{QStringLiteral("reply:T 9")});
+    }
+
+    // Baxwin's use: its own time-out handling and reply interval per request, no log, lines
+    // split at CR for the whole run.
+    void baxwinVariant() {
+        Rig r;
+        r.link.setDownloadLog(nullptr);
+        r.link.setUploadDispatcher(nullptr);
+        r.link.setMessenger(nullptr);
+        QStringList timeouts;
+        r.link.setReplyTimeoutHandler([&] {
+            timeouts << QStringLiteral("own time-out");
+            r.link.endExchange();
+        });
+        r.link.sendText(QStringLiteral("P:01R\r\n"));
+        r.link.setReplyTimer(true, 70);
+        QCOMPARE(r.reply.interval(), 70);
+        QCOMPARE(r.pty.waitForRequest(), QByteArray("P:01R\r\n"));
+        r.pty.send("10,20,30,0\r\n");
+        QTRY_COMPARE(r.protocol.replies(), QStringList{QStringLiteral("reply:10,20,30,0")});
+        r.link.sendText(QStringLiteral("F:\r\n"));
+        r.link.setReplyTimer(true, 70);
+        QTRY_COMPARE(timeouts, QStringList{QStringLiteral("own time-out")});
+        QVERIFY(!r.protocol.events.contains(QStringLiteral("beforeMessage")));
+        QVERIFY(!r.port.isOpen());
+        QCOMPARE(int(r.link.rxState()), int(LineSplitter::NotArmed));
     }
 
     void stopTimers() {

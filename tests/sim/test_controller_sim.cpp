@@ -1,3 +1,5 @@
+#include "simprocess.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,35 +12,6 @@
 #include <QTest>
 
 namespace {
-
-// The built simulator, started for one test and stopped with SIGTERM at the end.
-class Sim {
-public:
-    explicit Sim(const QStringList& args) {
-        const QString exe =
-            qEnvironmentVariable("KORVEL_APP_DIR") + QStringLiteral("/controller-sim");
-        m_proc.start(exe, args);
-        if (!m_proc.waitForStarted(5000))
-            return;
-        while (!m_proc.canReadLine() && m_proc.waitForReadyRead(5000)) {
-        }
-        device = QString::fromLocal8Bit(m_proc.readLine()).trimmed();
-    }
-    ~Sim() { stop(); }
-    // Stops it and returns what it wrote to stderr.
-    QString stop() {
-        if (m_proc.state() != QProcess::NotRunning) {
-            m_proc.terminate();
-            m_proc.waitForFinished(5000);
-        }
-        return QString::fromLocal8Bit(m_proc.readAllStandardError());
-    }
-    QProcess& process() { return m_proc; }
-    QString device;
-
-private:
-    QProcess m_proc;
-};
 
 bool openPort(QSerialPort& port, const QString& device) {
     port.setPortName(device);
@@ -110,18 +83,18 @@ void TestControllerSim::lineEnds_data() {
 void TestControllerSim::lineEnds() {
     QFETCH(QString, option);
     QFETCH(QByteArray, end);
-    Sim sim({QStringLiteral("--line-end"), option});
-    QVERIFY(!sim.device.isEmpty());
+    SimProcess sim({QStringLiteral("--line-end"), option});
+    QVERIFY(!sim.device().isEmpty());
     QSerialPort port;
-    QVERIFY(openPort(port, sim.device));
+    QVERIFY(openPort(port, sim.device()));
     QCOMPARE(exchange(port, "?:", end), "OK" + end);
     QCOMPARE(exchange(port, "CHINF:01", end), "N" + end);
     QCOMPARE(exchange(port, "CHINF:20", end), "!3" + end);
 }
 
 void TestControllerSim::reopenBetweenExchanges() {
-    Sim sim({QStringLiteral("--axes"), QStringLiteral("2")});
-    QVERIFY(!sim.device.isEmpty());
+    SimProcess sim({QStringLiteral("--axes"), QStringLiteral("2")});
+    QVERIFY(!sim.device().isEmpty());
     const QVector<QPair<QByteArray, QByteArray>> transcript{
         {"?:", "OK"},
         {"LOAD:04", "OK"},
@@ -135,13 +108,13 @@ void TestControllerSim::reopenBetweenExchanges() {
         {"", ""},
     };
     for (const auto& [request, reply] : transcript)
-        QCOMPARE(exchangeOnce(sim.device, request), reply + "\r\n");
+        QCOMPARE(exchangeOnce(sim.device(), request), reply + "\r\n");
 }
 
 void TestControllerSim::splitReply() {
-    Sim sim({QStringLiteral("--fault"), QStringLiteral("split=1,40@CHINF:01")});
+    SimProcess sim({QStringLiteral("--fault"), QStringLiteral("split=1,40@CHINF:01")});
     QSerialPort port;
-    QVERIFY(openPort(port, sim.device));
+    QVERIFY(openPort(port, sim.device()));
     port.write("CHINF:01\r\n");
     const QVector<QByteArray> chunks = readChunks(port, "\r\n");
     QCOMPARE(chunks, (QVector<QByteArray>{"N", "\r", "\n"}));
@@ -151,11 +124,11 @@ void TestControllerSim::splitReply() {
 }
 
 void TestControllerSim::errorAndMissingReply() {
-    Sim sim({QStringLiteral("--fault"), QStringLiteral("error=7@2"), QStringLiteral("--fault"),
-             QStringLiteral("noreply@3"), QStringLiteral("--fault"),
-             QStringLiteral("garbage=5@LOAD:99")});
+    SimProcess sim({QStringLiteral("--fault"), QStringLiteral("error=7@2"),
+                    QStringLiteral("--fault"), QStringLiteral("noreply@3"),
+                    QStringLiteral("--fault"), QStringLiteral("garbage=5@LOAD:99")});
     QSerialPort port;
-    QVERIFY(openPort(port, sim.device));
+    QVERIFY(openPort(port, sim.device()));
     QCOMPARE(exchange(port, "?:"), QByteArray("OK\r\n"));
     QCOMPARE(exchange(port, "?:"), QByteArray("!7\r\n"));
     port.write("?:\r\n");
@@ -172,7 +145,7 @@ void TestControllerSim::errorAndMissingReply() {
 void TestControllerSim::hangUp() {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("COM1"));
-    Sim sim(
+    SimProcess sim(
         {QStringLiteral("--link"), link, QStringLiteral("--fault"), QStringLiteral("hangup@2")});
     QSerialPort port;
     QVERIFY(openPort(port, link));
@@ -189,9 +162,10 @@ void TestControllerSim::hangUp() {
 void TestControllerSim::pacingAndReport() {
     QTemporaryDir dir;
     const QString report = dir.filePath(QStringLiteral("report.json"));
-    Sim sim({QStringLiteral("--baud"), QStringLiteral("1200"), QStringLiteral("--report"), report});
+    SimProcess sim(
+        {QStringLiteral("--baud"), QStringLiteral("1200"), QStringLiteral("--report"), report});
     QSerialPort port;
-    QVERIFY(openPort(port, sim.device));
+    QVERIFY(openPort(port, sim.device()));
     QElapsedTimer t;
     t.start();
     QCOMPARE(exchange(port, "?:"), QByteArray("OK\r\n"));
@@ -209,10 +183,11 @@ void TestControllerSim::pacingAndReport() {
 }
 
 void TestControllerSim::latencyAndIdleExit() {
-    Sim sim({QStringLiteral("--latency"), QStringLiteral("150"), QStringLiteral("--flash-delay"),
-             QStringLiteral("200"), QStringLiteral("--exit-after-idle"), QStringLiteral("500")});
+    SimProcess sim({QStringLiteral("--latency"), QStringLiteral("150"),
+                    QStringLiteral("--flash-delay"), QStringLiteral("200"),
+                    QStringLiteral("--exit-after-idle"), QStringLiteral("500")});
     QSerialPort port;
-    QVERIFY(openPort(port, sim.device));
+    QVERIFY(openPort(port, sim.device()));
     QElapsedTimer t;
     t.start();
     QCOMPARE(exchange(port, "?:"), QByteArray("OK\r\n"));
@@ -230,8 +205,8 @@ void TestControllerSim::logAndLink() {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttySIM"));
     const QString log = dir.filePath(QStringLiteral("sim.log"));
-    Sim sim({QStringLiteral("--link"), link, QStringLiteral("--log"), log});
-    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device);
+    SimProcess sim({QStringLiteral("--link"), link, QStringLiteral("--log"), log});
+    QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
     QCOMPARE(exchangeOnce(link, "CHINF:01"), QByteArray("N\r\n"));
     QCOMPARE(exchangeOnce(link, "PGWRT:"), QByteArray("!4\r\n"));
     sim.stop();
@@ -252,18 +227,24 @@ void TestControllerSim::logAndLink() {
 void TestControllerSim::statePersists() {
     QTemporaryDir dir;
     const QString state = dir.filePath(QStringLiteral("state.json"));
-    const QStringList args{QStringLiteral("--axes"), QStringLiteral("1"), QStringLiteral("--state"),
-                           state};
+    const QString defs = dir.filePath(QStringLiteral("defs.ini"));
+    QFile d(defs);
+    QVERIFY(d.open(QIODevice::WriteOnly));
+    d.write("PAR.DAT\r\n90,1,1,Ninety,0,60,0,x\r\n");
+    d.close();
+    const QStringList args{QStringLiteral("--axes"),  QStringLiteral("1"),
+                           QStringLiteral("--state"), state,
+                           QStringLiteral("--defs"),  defs};
     {
-        Sim sim(args);
+        SimProcess sim(args);
         for (const QByteArray& r : {QByteArray("LOAD:11"), QByteArray("W:5"), QByteArray("PGWRT:"),
                                     QByteArray("P:90,07"), QByteArray("F:")})
-            QCOMPARE(exchangeOnce(sim.device, r), QByteArray("OK\r\n"));
+            QCOMPARE(exchangeOnce(sim.device(), r), QByteArray("OK\r\n"));
     }
-    Sim sim(args);
-    QCOMPARE(exchangeOnce(sim.device, "CHINF:11"), QByteArray("L1\r\n"));
-    QCOMPARE(exchangeOnce(sim.device, "UPLOAD:11"), QByteArray("W:+00000005\r\n"));
-    QCOMPARE(exchangeOnce(sim.device, "P:90R"), QByteArray("07\r\n"));
+    SimProcess sim(args);
+    QCOMPARE(exchangeOnce(sim.device(), "CHINF:11"), QByteArray("L1\r\n"));
+    QCOMPARE(exchangeOnce(sim.device(), "UPLOAD:11"), QByteArray("W:+00000005\r\n"));
+    QCOMPARE(exchangeOnce(sim.device(), "P:90R"), QByteArray("07\r\n"));
 }
 
 void TestControllerSim::definitionFile() {
@@ -274,9 +255,10 @@ void TestControllerSim::definitionFile() {
     g.write("PAR.DAT\r\n5,1,1,Five,0,3,2,x\r\n");
     g.close();
     {
-        Sim sim({QStringLiteral("--axes"), QStringLiteral("2"), QStringLiteral("--defs"), good});
-        QCOMPARE(exchangeOnce(sim.device, "P:05R"), QByteArray("2\r\n"));
-        QCOMPARE(exchangeOnce(sim.device, "P:05,4"), QByteArray("!5\r\n"));
+        SimProcess sim(
+            {QStringLiteral("--axes"), QStringLiteral("2"), QStringLiteral("--defs"), good});
+        QCOMPARE(exchangeOnce(sim.device(), "P:05R"), QByteArray("2\r\n"));
+        QCOMPARE(exchangeOnce(sim.device(), "P:05,4"), QByteArray("!5\r\n"));
     }
     const QString bad = dir.filePath(QStringLiteral("bad.ini"));
     QFile b(bad);
@@ -284,8 +266,7 @@ void TestControllerSim::definitionFile() {
     b.write("PAR.DAT\r\n5,1,1,Five\r\n");
     b.close();
     QProcess p;
-    p.start(qEnvironmentVariable("KORVEL_APP_DIR") + QStringLiteral("/controller-sim"),
-            {QStringLiteral("--defs"), bad});
+    p.start(SimProcess::executable(), {QStringLiteral("--defs"), bad});
     QVERIFY(p.waitForFinished(5000));
     QCOMPARE(p.exitCode(), 2);
     QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains(QStringLiteral("line 2")));
@@ -293,8 +274,7 @@ void TestControllerSim::definitionFile() {
 
 void TestControllerSim::helpNamesEveryOption() {
     QProcess p;
-    p.start(qEnvironmentVariable("KORVEL_APP_DIR") + QStringLiteral("/controller-sim"),
-            {QStringLiteral("--help")});
+    p.start(SimProcess::executable(), {QStringLiteral("--help")});
     QVERIFY(p.waitForFinished(5000));
     const QString help = QString::fromLocal8Bit(p.readAllStandardOutput());
     for (const char* o :

@@ -3,8 +3,14 @@
 #include "korvel/model/FrmProg.h"
 #include "korvel/model/commandtable.h"
 #include "korvel/model/runconfig.h"
+#include "korvel/shell/linkmessenger.h"
+#include "shared/comsettings.h"
 #include "shared/inifile.h"
+#include "shared/seriallink.h"
 #include "shared/ui/captions.h"
+#include "shared/ui/dlgcomsetup.h"
+#include "shared/ui/qtlinktimer.h"
+#include "shared/ui/qtserialport.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -20,6 +26,16 @@ namespace {
 const QString kSection = QStringLiteral("MDIFormMain");
 }
 
+// The wake-up exchange keeps the user away from the window while it waits.
+class MDIFormMain::Gate : public WindowGate {
+public:
+    explicit Gate(QWidget* window) : m_window(window) {}
+    void setMainWindowEnabled(bool bEnabled) override { m_window->setEnabled(bEnabled); }
+
+private:
+    QWidget* m_window;
+};
+
 MDIFormMain::MDIFormMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(kSection);
     setWindowTitle(QStringLiteral("MDIForm1"));
@@ -29,6 +45,25 @@ MDIFormMain::MDIFormMain(QWidget* parent) : QMainWindow(parent) {
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(status);
+
+    m_MSComm = new QtSerialPort(this);
+    m_MSComm->setObjectName(QStringLiteral("MSComm"));
+    m_Timer = new QTimer(this);
+    m_Timer->setObjectName(QStringLiteral("Timer"));
+    m_TimerCrLf = new QTimer(this);
+    m_TimerCrLf->setObjectName(QStringLiteral("TimerCrLf"));
+    m_replyTimer = std::make_unique<QtLinkTimer>(m_Timer);
+    m_crLfTimer = std::make_unique<QtLinkTimer>(m_TimerCrLf);
+    m_com = std::make_unique<SerialSettings>(m_MSComm);
+    m_link = std::make_unique<SerialLink>(m_MSComm, m_replyTimer.get(), m_crLfTimer.get());
+    m_messenger = std::make_unique<KorvelLinkMessenger>();
+    m_gate = std::make_unique<Gate>(this);
+    m_link->setMessenger(m_messenger.get());
+    m_link->setWindowGate(m_gate.get());
+    // The port's arrivals and the two timers' ticks are passed on to the link.
+    m_MSComm->setReceiveHandler([this] { m_link->onReceive(); });
+    connect(m_Timer, &QTimer::timeout, this, [this] { m_link->onReplyTimer(); });
+    connect(m_TimerCrLf, &QTimer::timeout, this, [this] { m_link->onCrLfTimer(); });
 
     QMenu* file = addMenu("mnuFile", "Cap011", "ﾌｧｲﾙ(&F)");
     addEntry(file, "mnuFileNew", "Cap014", "新規作成(&N)...", QKeySequence(Qt::CTRL | Qt::Key_N),
@@ -121,8 +156,11 @@ void MDIFormMain::ShowMainDialog() {
     CaptionChange(this);
     setWindowTitle(langFile().GetINIStr(kSection, QStringLiteral("Title001"), QString()));
     m_docCounter = 1;
+    m_link->setDownOpen(false);
     buildCommandTable();
     buildParameterLimits();
+    m_com->probePorts();
+    m_com->comInit();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize s = screen->availableGeometry().size();
         resize(static_cast<int>(s.width() * 0.8), static_cast<int>(s.height() * 0.8));
@@ -130,6 +168,7 @@ void MDIFormMain::ShowMainDialog() {
     for (const char* name :
          {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuEdit", "mnuDisp", "mnuComTx"})
         menuEntry(QLatin1String(name))->setEnabled(false);
+    m_appRunner = std::make_unique<clsWindow>();
     show();
 }
 
@@ -179,7 +218,7 @@ FrmProg* MDIFormMain::activeForm() const {
 }
 
 bool MDIFormMain::configuredPortUsable() const {
-    return false;
+    return m_com->isPortUsable(0);
 }
 
 void MDIFormMain::setMenuEnabled() {
@@ -237,7 +276,20 @@ void MDIFormMain::mnuFileSave_Click() {}
 
 void MDIFormMain::mnuFileSaveAs_Click() {}
 
-void MDIFormMain::mnuFilePara_Click() {}
+void MDIFormMain::mnuFilePara_Click() {
+    if (!menuUsable("mnuFile") || !menuEntry(QStringLiteral("mnuFilePara"))->isEnabled())
+        return;
+    const Qt::WindowStates state = windowState();
+    setWindowState((state & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+    menuEntry(QStringLiteral("mnuFile"))->setEnabled(false);
+    menuEntry(QStringLiteral("mnuComm"))->setEnabled(false);
+    if (!m_appRunner)
+        m_appRunner = std::make_unique<clsWindow>();
+    m_appRunner->AppWait(baxwinCommandLine(RunConfig::commandLineArgument()));
+    menuEntry(QStringLiteral("mnuFile"))->setEnabled(true);
+    menuEntry(QStringLiteral("mnuComm"))->setEnabled(true);
+    setWindowState(state);
+}
 
 void MDIFormMain::mnuFileEnd_Click() {
     close();
@@ -262,7 +314,12 @@ void MDIFormMain::mnuDispCmd_Click() {
 }
 
 void MDIFormMain::mnuComParam_Click() {
+    if (!menuUsable("mnuComm"))
+        return;
     setMenuDispCmd(false);
+    m_com->comInit();
+    dlgComSetup dialog(*m_com, this);
+    dialog.exec();
 }
 
 void MDIFormMain::mnuComTx_Click() {

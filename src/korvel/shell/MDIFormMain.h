@@ -1,12 +1,21 @@
 #pragma once
 
+#include "korvel/shell/clsWindow.h"
+
 #include <QMainWindow>
+#include <memory>
 
 class FrmProg;
+class LinkMessenger;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
+class QtLinkTimer;
+class QtSerialPort;
+class SerialLink;
+class SerialSettings;
 
 // The main window of Korvel: holds the program windows, carries the menus and starts
 // everything else.
@@ -28,6 +37,12 @@ public:
     void setMenuDispCmd(bool bSw);
 
     int docCounter() const { return m_docCounter; }
+    // The serial port control, the link timers, the settings and the link.
+    QtSerialPort* MSComm() const { return m_MSComm; }
+    QTimer* Timer() const { return m_Timer; }
+    QTimer* TimerCrLf() const { return m_TimerCrLf; }
+    SerialSettings& comSettings() const { return *m_com; }
+    SerialLink& link() const { return *m_link; }
     QMdiArea* childArea() const { return m_mdiArea; }
     // A menu or menu entry by its name (mnuFile, mnuFileNew, ...).
     QAction* menuEntry(const QString& name) const;
@@ -64,6 +79,18 @@ private:
     bool configuredPortUsable() const;
     bool menuUsable(const char* menuName) const;
 
+    class Gate;
+
     QMdiArea* m_mdiArea;
     int m_docCounter = 1;
+    QtSerialPort* m_MSComm;
+    QTimer* m_Timer;
+    QTimer* m_TimerCrLf;
+    std::unique_ptr<QtLinkTimer> m_replyTimer;
+    std::unique_ptr<QtLinkTimer> m_crLfTimer;
+    std::unique_ptr<SerialSettings> m_com;
+    std::unique_ptr<SerialLink> m_link;
+    std::unique_ptr<LinkMessenger> m_messenger;
+    std::unique_ptr<Gate> m_gate;
+    std::unique_ptr<clsWindow> m_appRunner;
 };
