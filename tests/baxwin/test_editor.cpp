@@ -14,9 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -47,6 +49,9 @@ private Q_SLOTS:
     void focusLossDropsInput();
     void saveAndLoad();
     void writeCancelledChangesNothing();
+    void settingsDialogCaptions();
+    void scrollCommitsOrReopens_data();
+    void scrollCommitsOrReopens();
 
 private:
     void start();
@@ -301,6 +306,8 @@ void TestEditor::escapeDropsInput() {
     clickCell(rowOf(8), 1);
     type(QStringLiteral("12345"));
     QTest::keyClick(m_w->txtInput(), Qt::Key_Escape);
+    QCOMPARE(m_w->grdGrid()->currentRow(), rowOf(8));
+    QCOMPARE(m_w->grdGrid()->currentColumn(), 1);
     QVERIFY(!m_w->txtInput()->isVisible());
     QVERIFY(!m_w->isEditing());
     QCOMPARE(m_w->values().at(8, 1), before);
@@ -380,6 +387,65 @@ void TestEditor::writeCancelledChangesNothing() {
     QCOMPARE(m_rec->shown().size(), 1);
     QCOMPARE(m_rec->shown()[0].text, msg("Mes026"));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+// Baxwin's settings dialog has a name of its own but the captions of "dlgComSetup".
+void TestEditor::settingsDialogCaptions() {
+    start();
+    QString name, title, okText;
+    QTimer::singleShot(0, m_w, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        if (dlg == nullptr)
+            return;
+        name = dlg->objectName();
+        title = dlg->windowTitle();
+        if (auto* ok = dlg->findChild<QPushButton*>(QStringLiteral("cmdOk")))
+            okText = ok->text();
+        if (auto* cancel = dlg->findChild<QPushButton*>(QStringLiteral("cmdCancel")))
+            QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    m_w->mnuCommSet()->trigger();
+    const QString section = QStringLiteral("dlgComSetup");
+    QCOMPARE(name, QStringLiteral("frmComSet"));
+    QCOMPARE(title, langFile().GetINIStr(section, QStringLiteral("Title001")));
+    QVERIFY(!title.isEmpty());
+    QCOMPARE(okText, langFile().GetINIStr(section, QStringLiteral("Cap010")));
+    QCOMPARE(m_app->read(QStringLiteral("com.cfg")), QByteArray("02121\r\n"));
+}
+
+void TestEditor::scrollCommitsOrReopens_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("acceptable input is committed") << "20000" << true;
+    QTest::newRow("refused input reopens the box") << "1e3" << false;
+}
+
+void TestEditor::scrollCommitsOrReopens() {
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    start();
+    const QString before = m_w->values().at(8, 1);
+    clickCell(rowOf(8), 1);
+    type(typed);
+    QScrollBar* bar = m_w->grdGrid()->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    bar->setValue(bar->value() + 2);
+    QCOMPARE(m_w->grdGrid()->currentRow(), rowOf(8));
+    QCOMPARE(m_w->grdGrid()->currentColumn(), 1);
+    if (accepted) {
+        QVERIFY(m_rec->shown().isEmpty());
+        QCOMPARE(m_w->values().at(8, 1), typed);
+        QVERIFY(!m_w->txtInput()->isVisible());
+        QVERIFY(!m_w->isEditing());
+        QVERIFY(m_w->lblLower()->text().isEmpty());
+    } else {
+        QCOMPARE(m_rec->shown().size(), 1);
+        QCOMPARE(m_rec->shown()[0].text, msg("Mes011"));
+        QCOMPARE(m_w->values().at(8, 1), before);
+        QVERIFY(m_w->txtInput()->isVisible());
+        QVERIFY(m_w->isEditing());
+        QCOMPARE(m_w->txtInput()->text(), before);
+    }
 }
 
 QTEST_MAIN(TestEditor)

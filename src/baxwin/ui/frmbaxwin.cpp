@@ -92,6 +92,7 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->verticalHeader()->setVisible(false);
+    m_grid->setTabKeyNavigation(false);
     m_grid->installEventFilter(this);
     connect(m_grid, &QTableWidget::cellClicked, this,
             [this](int row, int col) { grdGrid_Click(row, col); });
@@ -314,10 +315,20 @@ void frmBaxwin::beginEdit() {
 void frmBaxwin::endEdit() {
     m_editing = false;
     m_txtDmy->hide();
+    hideInput();
     m_txtInput->clear();
     m_txtInput->setFrame(false);
     m_txtInput->setAlignment(Qt::AlignLeft);
+}
+
+void frmBaxwin::hideInput() {
+    // The focus goes back to the grid first: a hidden focus widget would pass it on to the grid
+    // as a Tab, which moves the current cell. That is not the focus loss that drops the input.
+    m_hidingInput = true;
+    if (m_txtInput->hasFocus())
+        m_grid->setFocus(Qt::OtherFocusReason);
     m_txtInput->hide();
+    m_hidingInput = false;
 }
 
 void frmBaxwin::commitEdit() {
@@ -344,7 +355,7 @@ bool frmBaxwin::eventFilter(QObject* watched, QEvent* event) {
                 txtInput_Escape();
                 return true;
             }
-        } else if (event->type() == QEvent::FocusOut && m_txtInput->isVisible()) {
+        } else if (event->type() == QEvent::FocusOut && m_txtInput->isVisible() && !m_hidingInput) {
             // A message box or another window taking the focus does not end the edit.
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
@@ -402,7 +413,7 @@ void frmBaxwin::txtInput_Escape() {
 void frmBaxwin::grdGrid_Scroll() {
     if (m_scrollGuard || !m_txtInput->isVisible())
         return;
-    m_txtInput->hide();
+    hideInput();
     const int n = currentParNo();
     if (EditInput::checkInput(n, m_txtInput->text(), m_defs)) {
         if (m_editing) {

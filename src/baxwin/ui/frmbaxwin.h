@@ -72,6 +72,7 @@ protected:
 private:
     void buildGrid(int kind, int rows);
     void clearLimits();
+    void hideInput();
     int currentParNo() const;
     bool isValueColumn(int col) const { return col >= 1 && col <= m_lastValueCol; }
     void openTransfer(int iCode);
@@ -95,6 +96,7 @@ private:
     int m_lastValueCol = 3;
     bool m_editing = false;
     bool m_scrollGuard = false;
+    bool m_hidingInput = false;
     bool m_buttonsEnabled = false;
 
     QtSerialPort m_MSCMain;
