@@ -1,31 +1,110 @@
 #pragma once
 
+#include "korvel/model/programdoc.h"
+
+#include <QTableView>
 #include <QWidget>
 
-// A program window: one motion program of steps by axes inside the main window.
-class FrmProg : public QWidget {
+class CommandDataAsker;
+class ProgramFileDialogs;
+class ProgGridModel;
+
+// The grid of a program window: the header row and the step-number column are the view's
+// headers, so grid row r is model row r - 1 and grid column c is model column c - 1.
+class ProgGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit ProgGrid(QWidget* parent = nullptr);
+    // The grid row and column under a point of the given child (viewport, headers, corner);
+    // false when the point is on no cell.
+    bool cellAt(QWidget* child, const QPoint& pos, int& row, int& col) const;
+    QWidget* cornerButton() const { return m_corner; }
+    void setCornerText(const QString& text) { m_cornerText = text; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_corner = nullptr;
+    QString m_cornerText;
+};
+
+// A program window: one program document shown as a grid of steps by axes.
+class FrmProg : public QWidget, private ProgramView {
     Q_OBJECT
 public:
     explicit FrmProg(QWidget* parent = nullptr);
+    ~FrmProg() override;
 
-    void setAxis(int iNum) { m_axis = iNum; }
-    int getAxis() const { return m_axis; }
+    ProgramDoc& doc() { return m_doc; }
+    const ProgramDoc& doc() const { return m_doc; }
+    ProgGrid* grdProg() const { return m_grid; }
+
+    void setDataAsker(CommandDataAsker* asker) { m_asker = asker; }
+    void setFileDialogs(ProgramFileDialogs* dialogs) { m_dialogs = dialogs; }
+
+    // The document's operations.
     void setDocNo(int iNum);
-    int getDocNo() const { return m_docNo; }
-    void setStep(int iStep);
-    int getStep() const { return m_steps; }
-    void setFileName(const QString& sName);
-    QString getFileName(bool bFullPath) const;
-    void deleteStep();
-    void insertStep();
+    int getDocNo() const { return m_doc.getDocNo(); }
+    void setAxis(int iNum);
+    int getAxis() const { return m_doc.getAxis(); }
+    void setStep(int iStep) { m_doc.setStep(iStep); }
+    int getStep() const { return m_doc.getStep(); }
+    void setFileName(const QString& sName) { m_doc.setFileName(sName); }
+    QString getFileName(bool bFullPath) const { return m_doc.getFileName(bFullPath); }
+    void setDirty(bool bSw) { m_doc.setDirty(bSw); }
+    bool getDirty() const { return m_doc.getDirty(); }
+    ValueArray getProgCell(int iAxis, int iStep) const { return m_doc.getProgCell(iAxis, iStep); }
+    bool bPutProgCell(int iAxis, int iStep, int iCmd, const ValueArray& sData) {
+        return m_doc.bPutProgCell(iAxis, iStep, iCmd, sData);
+    }
+    void applyCellEdit(int iAxis, int iStep, int iCmd, const ValueArray& sData) {
+        m_doc.applyCellEdit(iAxis, iStep, iCmd, sData);
+    }
+    void fillSteps(int step) { m_doc.fillSteps(step); }
+    void insertStep() { m_doc.insertStep(); }
+    void deleteStep() { m_doc.deleteStep(); }
+    QString getSendStep(int iStep) const { return m_doc.getSendStep(iStep); }
+    void setGridTact(bool bSw) override;
+
+    // Asks for the values with the data dialog, then stores them and fills the gap steps.
+    void putAndFill(int iAxis, int iStep, int iCmd, const ValueArray& sData);
+    void editCell(int iAxis, int iStep, int iCmd, const ValueArray& sData);
+
+    int getSelectedAxis() const;
+    // The grid's current row (the step) and column.
+    int currentRow() const;
+    int currentCol() const;
+    // Makes a grid cell current (row >= 1, column >= 0) without normalising the selection.
+    void setCurrentCell(int row, int col);
+    int selectAxisCells();
+
+    // A command name dropped on the grid at a point of one of the grid's parts.
+    void dropCommand(QWidget* child, const QPoint& pos, const QString& text);
 
 Q_SIGNALS:
-    // The number of used steps changed; the main window refreshes its menus.
+    // The number of used steps was set; the main window refreshes its menus.
     void stepCountChanged();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
-    int m_axis = 1;
-    int m_docNo = 0;
-    int m_steps = 0;
-    QString m_fileName;
+    // ProgramView
+    void cellChanged(int iAxis, int iStep) override;
+    void stepsChanged(int iStep) override;
+    void titleChanged(const QString& title) override;
+    void currentCellChanged(int iStep, int iCol) override;
+
+    void layoutGrid();
+    void gridDoubleClicked(const QModelIndex& index);
+
+    ProgramDoc m_doc;
+    ProgGridModel* m_model;
+    ProgGrid* m_grid;
+    CommandDataAsker* m_asker = nullptr;
+    ProgramFileDialogs* m_dialogs = nullptr;
+    bool m_selecting = false;
+    bool m_batch = false;
 };

@@ -51,7 +51,7 @@ void ProgramDoc::setAxis(int iNum) {
 void ProgramDoc::setStep(int iStep) {
     m_steps = qBound(0, iStep, m_maxSteps);
     if (m_view)
-        m_view->stepCountChanged(m_steps);
+        m_view->stepsChanged(m_steps);
 }
 
 void ProgramDoc::setFileName(const QString& sName) {

@@ -14,7 +14,7 @@ public:
     virtual void setGridTact(bool bSw) = 0;
     virtual void cellChanged(int iAxis, int iStep) = 0;
     // The number of used steps was set; the main window refreshes its menus.
-    virtual void stepCountChanged(int iStep) = 0;
+    virtual void stepsChanged(int iStep) = 0;
     virtual void titleChanged(const QString& title) = 0;
     // The document moved the current cell (grid row = step, grid column).
     virtual void currentCellChanged(int iStep, int iCol) = 0;

@@ -2,7 +2,10 @@
 
 #include "korvel/model/FrmProg.h"
 #include "korvel/model/commandtable.h"
+#include "korvel/model/programfile.h"
 #include "korvel/model/runconfig.h"
+#include "korvel/shell/FrmCmd.h"
+#include "korvel/shell/filedialogs.h"
 #include "korvel/shell/linkmessenger.h"
 #include "shared/comsettings.h"
 #include "shared/inifile.h"
@@ -24,7 +27,30 @@
 
 namespace {
 const QString kSection = QStringLiteral("MDIFormMain");
-}
+
+// The reader creates its program window through the main window and closes it after a failed
+// load.
+class MainWindowMaker : public ProgramWindowMaker {
+public:
+    explicit MainWindowMaker(MDIFormMain* main) : m_main(main) {}
+    ProgramDoc* makeNewForm(int iAxisNum) override {
+        m_form = m_main->makeNewForm(iAxisNum);
+        return &m_form->doc();
+    }
+    void discardForm(ProgramDoc* doc) override {
+        if (m_form == nullptr || &m_form->doc() != doc)
+            return;
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(m_form->parentWidget()))
+            sub->close();
+        else
+            m_form->close();
+    }
+
+private:
+    MDIFormMain* m_main;
+    QPointer<FrmProg> m_form;
+};
+} // namespace
 
 // The wake-up exchange keeps the user away from the window while it waits.
 class MDIFormMain::Gate : public WindowGate {
@@ -36,7 +62,9 @@ private:
     QWidget* m_window;
 };
 
-MDIFormMain::MDIFormMain(QWidget* parent) : QMainWindow(parent) {
+MDIFormMain::MDIFormMain(QWidget* parent)
+    : QMainWindow(parent), m_ownDialogs(std::make_unique<QtProgramFileDialogs>(this)),
+      m_dialogs(m_ownDialogs.get()) {
     setObjectName(kSection);
     setWindowTitle(QStringLiteral("MDIForm1"));
     m_mdiArea = new QMdiArea(this);
@@ -117,7 +145,18 @@ MDIFormMain::MDIFormMain(QWidget* parent) : QMainWindow(parent) {
     });
 }
 
-MDIFormMain::~MDIFormMain() = default;
+MDIFormMain::~MDIFormMain() {
+    if (m_cmd)
+        delete m_cmd.data();
+}
+
+FrmCmd* MDIFormMain::commandPalette() const { return m_cmd.data(); }
+
+void MDIFormMain::setFileDialogs(ProgramFileDialogs* dialogs) {
+    m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
+    for (FrmProg* form : programWindows())
+        form->setFileDialogs(m_dialogs);
+}
 
 QMenu* MDIFormMain::addMenu(const char* name, const char* key, const char* design) {
     QMenu* m = menuBar()->addMenu(QString::fromUtf8(design));
@@ -178,6 +217,7 @@ FrmProg* MDIFormMain::makeNewForm(int iAxisNum) {
     auto* form = new FrmProg;
     form->setAxis(iAxisNum);
     form->setDocNo(m_docCounter);
+    form->setFileDialogs(m_dialogs);
     ++m_docCounter;
     connect(form, &FrmProg::stepCountChanged, this, &MDIFormMain::setMenuEnabled);
     QMdiSubWindow* sub = m_mdiArea->addSubWindow(form);
@@ -240,6 +280,21 @@ void MDIFormMain::setCloseMenu() {
 
 void MDIFormMain::setMenuDispCmd(bool bSw) {
     menuEntry(QStringLiteral("mnuDispCmd"))->setChecked(bSw);
+    if (bSw) {
+        if (!m_cmd) {
+            m_cmd = new FrmCmd([this] { return getLiveForm() ? activeForm() : nullptr; }, this);
+            m_cmd->setOnClosed([this] { setMenuDispCmd(false); });
+        }
+        m_cmd->show();
+        return;
+    }
+    if (m_cmd) {
+        FrmCmd* palette = m_cmd;
+        m_cmd = nullptr;
+        palette->setOnClosed(nullptr);
+        palette->close();
+        palette->deleteLater();
+    }
 }
 
 bool MDIFormMain::menuUsable(const char* menuName) const {
@@ -263,7 +318,12 @@ void MDIFormMain::mnuFileNew_Click() {
         makeNewForm(RunConfig::controllerType());
 }
 
-void MDIFormMain::mnuFileOpen_Click() {}
+void MDIFormMain::mnuFileOpen_Click() {
+    if (!menuUsable("mnuFile"))
+        return;
+    MainWindowMaker maker(this);
+    openProgram(*m_dialogs, maker);
+}
 
 void MDIFormMain::mnuFileClose_Click() {
     if (!menuUsable("mnuFile"))
@@ -272,9 +332,19 @@ void MDIFormMain::mnuFileClose_Click() {
         sub->close();
 }
 
-void MDIFormMain::mnuFileSave_Click() {}
+void MDIFormMain::mnuFileSave_Click() {
+    if (!menuUsable("mnuFile"))
+        return;
+    if (FrmProg* form = activeForm())
+        saveProgram(form->doc(), false, *m_dialogs);
+}
 
-void MDIFormMain::mnuFileSaveAs_Click() {}
+void MDIFormMain::mnuFileSaveAs_Click() {
+    if (!menuUsable("mnuFile"))
+        return;
+    if (FrmProg* form = activeForm())
+        saveProgram(form->doc(), true, *m_dialogs);
+}
 
 void MDIFormMain::mnuFilePara_Click() {
     if (!menuUsable("mnuFile") || !menuEntry(QStringLiteral("mnuFilePara"))->isEnabled())

@@ -3,10 +3,14 @@
 #include "korvel/shell/clsWindow.h"
 
 #include <QMainWindow>
+#include <QPointer>
+
 #include <memory>
 
+class FrmCmd;
 class FrmProg;
 class LinkMessenger;
+class ProgramFileDialogs;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -35,6 +39,11 @@ public:
     void setMenuEnabled();
     void setCloseMenu();
     void setMenuDispCmd(bool bSw);
+    // The command palette while it is shown.
+    FrmCmd* commandPalette() const;
+    // The file dialog service (dlgCommon); tests put a scripted one in place.
+    void setFileDialogs(ProgramFileDialogs* dialogs);
+    ProgramFileDialogs* fileDialogs() const { return m_dialogs; }
 
     int docCounter() const { return m_docCounter; }
     // The serial port control, the link timers, the settings and the link.
@@ -83,6 +92,9 @@ private:
 
     QMdiArea* m_mdiArea;
     int m_docCounter = 1;
+    std::unique_ptr<ProgramFileDialogs> m_ownDialogs;
+    ProgramFileDialogs* m_dialogs;
+    QPointer<FrmCmd> m_cmd;
     QtSerialPort* m_MSComm;
     QTimer* m_Timer;
     QTimer* m_TimerCrLf;

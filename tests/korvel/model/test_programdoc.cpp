@@ -45,7 +45,7 @@ class RecordingView : public ProgramView {
 public:
     void setGridTact(bool bSw) override { tacts.append(bSw); }
     void cellChanged(int, int) override { ++cellChanges; }
-    void stepCountChanged(int iStep) override { stepCounts.append(iStep); }
+    void stepsChanged(int iStep) override { stepCounts.append(iStep); }
     void titleChanged(const QString& title) override { titles.append(title); }
     void currentCellChanged(int iStep, int iCol) override { current = {iStep, iCol}; }
     QList<bool> tacts;
