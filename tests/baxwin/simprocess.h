@@ -42,8 +42,10 @@ struct CliRun {
     QString err;
 };
 
-inline CliRun runCli(const QStringList& args, const QString& workDir = QString()) {
+inline CliRun runCli(const QStringList& args, const QString& workDir = QString(),
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(env);
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
     p.start(qEnvironmentVariable("KORVEL_APP_DIR") + QStringLiteral("/baxwin-cli"), args);

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void readEditWriteFlashRead_data();
     void readEditWriteFlashRead();
     void bytesOnTheWire();
+    void portByComNumber();
     void failures_data();
     void failures();
     void badParameterFile_data();
@@ -140,6 +141,25 @@ void TestCli::bytesOnTheWire() {
                                  "P:60,0", "P:90,00", "P:91,0"})
         QVERIFY2(all.contains(QByteArray(expected)), expected);
     QVERIFY(!all.contains("P:28"));
+}
+
+// COMn reaches the device that the port map names for it.
+void TestCli::portByComNumber() {
+    SimProcess sim({QStringLiteral("--axes"), QStringLiteral("2")});
+    const QString map = path("ports.cfg");
+    QFile f(map);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("COM3=" + sim.device.toLocal8Bit() + "\n");
+    f.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVEL_PORTS_CFG"), map);
+    QFile::remove(path("com3.txt"));
+    const CliRun r = runCli({QStringLiteral("read"), QStringLiteral("--output"), path("com3.txt"),
+                             QStringLiteral("--port"), QStringLiteral("COM3"),
+                             QStringLiteral("--settings"), QStringLiteral("38400,n,8,1")},
+                            QString(), env);
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(QFile::exists(path("com3.txt")));
 }
 
 void TestCli::failures_data() {
