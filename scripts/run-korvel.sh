@@ -54,6 +54,9 @@ printf 'COM1=%s\n' "$run/controller" >"$run/ports.cfg"
 export KORVEL_PORTS_CFG="$run/ports.cfg"
 if [ ! -e "$app/com.cfg" ]; then
     printf '12121\r\n' >"$app/com.cfg"
+elif [ "$(head -c 1 "$app/com.cfg")" != "1" ]; then
+    echo "com.cfg selects another port than COM1: choose COM1 in Communication settings" \
+         "to reach the simulator."
 fi
 
 status=0

@@ -239,6 +239,21 @@ private Q_SLOTS:
         QVERIFY(r.pty.take().isEmpty());
     }
 
+    void portHeldByAnotherProgram() {
+        Rig r;
+        r.link.setIntervals(60, 40, 30);
+        QtSerialPort other;
+        other.setCommPort(1);
+        QVERIFY(other.open());
+        r.request(QStringLiteral("?:"));
+        QVERIFY(!r.port.isOpen());
+        QVERIFY(r.protocol.events.isEmpty());
+        QTRY_VERIFY(r.protocol.events.contains(QStringLiteral("message:4")));
+        other.close();
+        r.request(QStringLiteral("?:"));
+        QVERIFY(r.port.isOpen());
+    }
+
     void lineEndDetection_data() {
         QTest::addColumn<QByteArray>("end");
         QTest::addColumn<bool>("bytewise");

@@ -128,8 +128,8 @@ void dlgComSetup::loadSettings() {
     for (int n = 1; n <= ComCode::PortCount; ++n)
         m_optPort[n]->setChecked(false);
     m_grpPort->setExclusive(true);
-    if (current.port != 0)
-        m_optPort.value(current.port)->setChecked(true);
+    if (QRadioButton* b = m_optPort.value(current.port))
+        b->setChecked(true);
     if (QRadioButton* b = m_optBps.value(current.speed))
         b->setChecked(true);
     if (QRadioButton* b = m_optParity.value(current.parity))

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -51,7 +52,10 @@ class TestSerialShell : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { qunsetenv(PortMap::OverrideVariable); }
-    void cleanup() { dlgInit::setDisplayTime(dlgInit::DisplayTimeMs); }
+    void cleanup() {
+        dlgInit::setDisplayTime(dlgInit::DisplayTimeMs);
+        qunsetenv(PortMap::OverrideVariable);
+    }
 
     void initNoticeClosesItself() {
         ScratchAppDir dir;
@@ -252,6 +256,39 @@ private Q_SLOTS:
                  langFile().GetINIStr(QStringLiteral("MsgBox"), QStringLiteral("Mes006")));
         QVERIFY(!main.Timer()->isActive());
         QVERIFY(!main.MSComm()->isOpen());
+    }
+
+    // The run command's arrangement: controller-sim behind a per-run port map, the operator's
+    // own ports.cfg left as it is.
+    void mainWindowReachesTheSimulatorThroughTheRunPortMap() {
+        ScratchAppDir dir;
+        dir.useLanguage(1);
+        dir.write(QStringLiteral("ports.cfg"), "COM1=/dev/ttyUSB0\n");
+        dir.write(QStringLiteral("com.cfg"), "12121\r\n");
+        QProcess sim;
+        sim.start(builtAppDir() + QStringLiteral("/controller-sim"),
+                  {QStringLiteral("--link"), dir.file(QStringLiteral("controller"))});
+        QVERIFY(sim.waitForStarted(5000));
+        QTRY_VERIFY(sim.canReadLine());
+        dir.write(QStringLiteral("run-ports.cfg"),
+                  "COM1=" + dir.file(QStringLiteral("controller")).toLocal8Bit() + "\n");
+        qputenv(PortMap::OverrideVariable, dir.file(QStringLiteral("run-ports.cfg")).toLocal8Bit());
+        MDIFormMain main;
+        main.ShowMainDialog();
+        QVERIFY(main.comSettings().isPortUsable(0));
+        Recorder recorder;
+        main.link().setDispatcher(&recorder);
+        main.link().setIntervals(2000, 100, 60);
+        main.link().wakeController();
+        main.link().setRxState(LineSplitter::Armed);
+        main.link().sendText(QStringLiteral("CHINF:01\r\n"));
+        main.link().setReplyTimer(true);
+        QTRY_COMPARE(recorder.lines, QStringList{QStringLiteral("N")});
+        QCOMPARE(int(main.link().lineEnd()), int(LineSplitter::EndCrLf));
+        qunsetenv(PortMap::OverrideVariable);
+        QCOMPARE(dir.read(QStringLiteral("ports.cfg")), QByteArray("COM1=/dev/ttyUSB0\n"));
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
     }
 
     void wakeUpDisablesTheMainWindow() {
