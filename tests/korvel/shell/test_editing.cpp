@@ -14,10 +14,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -72,6 +76,7 @@ private Q_SLOTS:
     void cleanup();
     void paletteShownAtRightEdgeOnTop();
     void paletteDoubleClickPlacesCommand();
+    void placingThroughTheRealDataDialog();
     void paletteDoubleClickWithoutProgramDoesNothing();
     void paletteDoubleClickOnEmptySpaceDoesNothing();
     void closingPaletteUnchecksEntry();
@@ -154,6 +159,44 @@ void TestEditing::paletteDoubleClickPlacesCommand() {
     QCOMPARE(form->getSendStep(1), QStringLiteral("U00:|U00:|U00:"));
     QVERIFY(m_main->menuEntry(QStringLiteral("mnuEdit"))->isEnabled());
     QCOMPARE(form->windowTitle(), QStringLiteral("Program1*"));
+}
+
+void TestEditing::placingThroughTheRealDataDialog() {
+    RecordingPresenter presenter;
+    FrmProg* form = m_main->makeNewForm(3);
+    form->setCurrentCell(2, 8);
+    form->selectAxisCells();
+    // The operator first types a letter (refused, focus stays), then a number, then OK.
+    QTimer::singleShot(0, this, [] {
+        auto* dlg = qobject_cast<dlgData*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        QVERIFY(QTest::qWaitForWindowActive(dlg));
+        QCOMPARE(dlg->grdData()->item(1, 0)->text(), QStringLiteral("001"));
+        dlg->txtData(1)->setText(QStringLiteral("x"));
+        dlg->okButton()->click();
+        QVERIFY(dlg->txtData(1)->hasFocus());
+        dlg->txtData(1)->setText(QStringLiteral("01234"));
+        dlg->okButton()->click();
+    });
+    CmdList* list = m_main->commandPalette()->LstCmd();
+    const QPoint p = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, p);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, p);
+    QCOMPARE(presenter.shown().size(), 1);
+    QCOMPARE(form->getStep(), 2);
+    QCOMPARE(form->getSendStep(1), QStringLiteral("U00:|U00:|U00:"));
+    QCOMPARE(form->getSendStep(2), QStringLiteral("U00:|U00:|AGO:C1234"));
+
+    // Editing the cell again and cancelling keeps it as it was.
+    QTimer::singleShot(0, this, [] {
+        auto* dlg = qobject_cast<dlgData*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        QCOMPARE(dlg->txtData(1)->text(), QStringLiteral("1234"));
+        dlg->txtData(1)->setText(QStringLiteral("5"));
+        dlg->cancelButton()->click();
+    });
+    form->editCell(3, 2, 1, form->getProgCell(3, 2));
+    QCOMPARE(form->getSendStep(2), QStringLiteral("U00:|U00:|AGO:C1234"));
 }
 
 void TestEditing::paletteDoubleClickWithoutProgramDoesNothing() {
