@@ -81,7 +81,6 @@ void print(const char* what, const Stats& s, double target) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    AppPaths::setApplicationDirOverride(QString());
     langFile().setINIFile(AppPaths::appFilePath(QStringLiteral("LANG0.DAT")));
     RunConfig::setControllerType(3);
 

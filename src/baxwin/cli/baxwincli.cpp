@@ -1,0 +1,248 @@
+#include "baxwin/cli/baxwincli.h"
+
+#include "baxwin/mdlfile.h"
+#include "baxwin/paramlink.h"
+#include "baxwin/paramtransfer.h"
+#include "baxwin/ui/lingeringport.h"
+#include "shared/apppaths.h"
+#include "shared/inifile.h"
+#include "shared/messagebox.h"
+#include "shared/numbers.h"
+#include "shared/portmap.h"
+#include "shared/ui/qtlinktimer.h"
+#include "shared/ui/qtserialport.h"
+
+#include <QEventLoop>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace BaxwinCli {
+
+namespace {
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+QTextStream& err() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+// Messages go to the terminal: information on stdout, everything else on stderr.
+class CliPresenter : public MessagePresenter {
+public:
+    MsgResult present(const MessageRequest& request) override {
+        QString text = request.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (request.icon == MsgIcon::Information) {
+            out() << text << Qt::endl;
+        } else {
+            err() << text << Qt::endl;
+            failed = true;
+        }
+        return request.defaultButton;
+    }
+    bool failed = false;
+};
+
+class CliDriver : public TransferView, public ReadReceiver {
+public:
+    void transferChanged(const TransferState& state) override {
+        if (state.outcome != TransferState::Outcome::None)
+            loop.quit();
+    }
+    void closeTransfer() override {}
+    void GetCtrlData(const ParValueTable& t) override { values = t; }
+    void setButtonsEnabled(bool) override {}
+
+    QEventLoop loop;
+    ParValueTable values;
+};
+
+struct Options {
+    QString command;
+    QString file;
+    QString output;
+    QString port;
+    QString settings = QStringLiteral("9600,N,8,1");
+    QString lang;
+    QString defs;
+    bool flash = false;
+    int timeoutMs = ParamLink::DefaultReplyMs;
+    int flashTimeoutMs = ParamLink::DefaultFlashReplyMs;
+};
+
+int usage(const QString& problem) {
+    err() << "baxwin-cli: " << problem << Qt::endl
+          << "usage: baxwin-cli read --output FILE [options]" << Qt::endl
+          << "       baxwin-cli write FILE [--flash] [options]" << Qt::endl
+          << "options: --port DEVICE|COMn  --settings 9600,N,8,1  --lang N  --defs FILE" << Qt::endl
+          << "         --timeout MS  --flash-timeout MS" << Qt::endl;
+    return 1;
+}
+
+bool parse(const QStringList& args, Options& o, QString& problem) {
+    if (args.isEmpty()) {
+        problem = QStringLiteral("no command");
+        return false;
+    }
+    o.command = args[0];
+    if (o.command != QLatin1String("read") && o.command != QLatin1String("write")) {
+        problem = QStringLiteral("unknown command ") + o.command;
+        return false;
+    }
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString& target) {
+            if (i + 1 >= args.size()) {
+                problem = a + QStringLiteral(" needs a value");
+                return false;
+            }
+            target = args[++i];
+            return true;
+        };
+        auto number = [&](int& target) {
+            QString v;
+            if (!value(v))
+                return false;
+            bool ok = false;
+            target = v.toInt(&ok);
+            if (!ok || target <= 0) {
+                problem = a + QStringLiteral(" needs a positive number");
+                return false;
+            }
+            return true;
+        };
+        bool ok = true;
+        if (a == QLatin1String("--output"))
+            ok = value(o.output);
+        else if (a == QLatin1String("--port"))
+            ok = value(o.port);
+        else if (a == QLatin1String("--settings"))
+            ok = value(o.settings);
+        else if (a == QLatin1String("--lang"))
+            ok = value(o.lang);
+        else if (a == QLatin1String("--defs"))
+            ok = value(o.defs);
+        else if (a == QLatin1String("--timeout"))
+            ok = number(o.timeoutMs);
+        else if (a == QLatin1String("--flash-timeout"))
+            ok = number(o.flashTimeoutMs);
+        else if (a == QLatin1String("--flash") && o.command == QLatin1String("write"))
+            o.flash = true;
+        else if (!a.startsWith(QLatin1String("--")) && o.command == QLatin1String("write") &&
+                 o.file.isEmpty())
+            o.file = a;
+        else {
+            problem = QStringLiteral("unexpected argument ") + a;
+            return false;
+        }
+        if (!ok)
+            return false;
+    }
+    if (o.command == QLatin1String("read") && o.output.isEmpty()) {
+        problem = QStringLiteral("read needs --output FILE");
+        return false;
+    }
+    if (o.command == QLatin1String("write") && o.file.isEmpty()) {
+        problem = QStringLiteral("write needs a parameter file");
+        return false;
+    }
+    if (o.port.isEmpty()) {
+        problem = QStringLiteral("--port is missing");
+        return false;
+    }
+    static const QRegularExpression settingsForm(
+        QStringLiteral("^(4800|9600|19200|38400),[NEOneo],[78],[12]$"));
+    if (!settingsForm.match(o.settings).hasMatch()) {
+        problem = QStringLiteral("--settings must look like 9600,N,8,1");
+        return false;
+    }
+    return true;
+}
+
+// Runs the sequence just started until it ends one way or another.
+TransferState::Outcome waitForOutcome(ParamTransfer& transfer, CliDriver& driver) {
+    if (transfer.state().outcome == TransferState::Outcome::None)
+        driver.loop.exec();
+    return transfer.state().outcome;
+}
+
+} // namespace
+
+int run(const QStringList& args) {
+    Options o;
+    QString problem;
+    if (!parse(args, o, problem))
+        return usage(problem);
+
+    const int langNo = Numbers::languageNumberFromArgument(o.lang);
+    langFile().setINIFile(AppPaths::appFilePath(QStringLiteral("LANG%1.DAT").arg(langNo)));
+    CliPresenter presenter;
+    setMessagePresenter(&presenter);
+
+    ParDefs defs;
+    const QString defsPath = o.defs.isEmpty() ? MdlFile::definitionFilePath(langNo) : o.defs;
+    if (!MdlFile::loadParDefs(defsPath, defs))
+        return 1;
+
+    ParValueTable values;
+    if (o.command == QLatin1String("write") && !MdlFile::readParFile(o.file, values, false))
+        return 1;
+
+    // A device path is reached through a port map of its own that names it COM1.
+    QTemporaryFile portMap;
+    int commPort = 1;
+    static const QRegularExpression comForm(QStringLiteral("^[Cc][Oo][Mm]([1-8])$"));
+    const QRegularExpressionMatch com = comForm.match(o.port);
+    if (com.hasMatch()) {
+        commPort = com.captured(1).toInt();
+    } else {
+        if (!portMap.open())
+            return usage(QStringLiteral("cannot create a port map: ") + portMap.errorString());
+        portMap.write(QByteArrayLiteral("COM1=") + o.port.toLocal8Bit() + '\n');
+        portMap.close();
+        qputenv(PortMap::OverrideVariable, portMap.fileName().toLocal8Bit());
+    }
+
+    QtSerialPort device;
+    LingeringPort port(device);
+    port.setCommPort(commPort);
+    port.setSettings(o.settings.toUpper());
+    port.setReceiveNotifications(true);
+    QTimer replyTimer;
+    QtLinkTimer linkTimer(&replyTimer);
+    ParamLink link(port, linkTimer);
+    link.setIntervals(o.timeoutMs, o.flashTimeoutMs);
+    QObject::connect(&replyTimer, &QTimer::timeout, [&link] { link.onReplyTimer(); });
+
+    ParamTransfer transfer(link, defs);
+    CliDriver driver;
+    transfer.setView(&driver);
+    transfer.setReceiver(&driver);
+
+    if (o.command == QLatin1String("read")) {
+        transfer.prepare(0);
+        transfer.cmdDo();
+        if (waitForOutcome(transfer, driver) != TransferState::Outcome::ReadDone)
+            return 1;
+        return MdlFile::writeParFile(o.output, driver.values, false) ? 0 : 1;
+    }
+
+    transfer.GetGridData(values);
+    transfer.prepare(1);
+    transfer.cmdDo();
+    if (waitForOutcome(transfer, driver) != TransferState::Outcome::WriteDone)
+        return 1;
+    if (!o.flash)
+        return 0;
+    transfer.cmdROM();
+    return waitForOutcome(transfer, driver) == TransferState::Outcome::FlashDone ? 0 : 1;
+}
+
+} // namespace BaxwinCli
