@@ -345,9 +345,16 @@ int main(int argc, char* argv[]) {
                     openSeconds + seconds, openBound + bound,
                     (openSeconds + seconds) / (openBound + bound));
         ratios[bUpload ? 1 : 0].push_back(seconds / bound);
+        const std::vector<qint64>& w = r.port.beyondWire;
+        double mean = 0;
+        for (qint64 x : w)
+            mean += double(x) / 1e6;
+        mean = w.empty() ? 0 : mean / double(w.size());
         std::printf("         per exchange: the program's turn-around median %.3f ms; request "
-                    "out to reply in, beyond the wire time of both, median %.3f ms\n",
-                    median(r.port.turnarounds), median(r.port.beyondWire));
+                    "out to reply in, beyond the wire time of both, median %.3f ms, mean %.3f "
+                    "ms, max %.3f ms\n",
+                    median(r.port.turnarounds), median(w), mean,
+                    w.empty() ? 0.0 : double(*std::max_element(w.begin(), w.end())) / 1e6);
     }
     for (int k = 0; k < 2; ++k) {
         std::sort(ratios[k].begin(), ratios[k].end());
