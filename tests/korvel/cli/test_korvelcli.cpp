@@ -95,6 +95,28 @@ void TestKorvelCli::commands_data() {
         << 0 << "";
     QTest::newRow("three axes empty program")
         << QStringList{"steps", "--type=3"} << QByteArray("AXIS=3\r\n") << 0 << "" << 0 << "";
+    QByteArray long3 = "AXIS=3\r\n";
+    for (int i = 1; i <= 250; ++i)
+        long3 += "AGO:" + QByteArray::number(i) + ",BGO:1,U00:\r\n";
+    QTest::newRow("three axes stop at 200 steps")
+        << QStringList{"check", "--type", "3"} << long3 << 0 << "200\n"
+        << 0 << "";
+    QTest::newRow("quoted header with blanks, lower-case codes")
+        << QStringList{"steps", "--type", "1"}
+        << QByteArray("  \"axis = 1\"  ,x\r\nago:5\r\nmgo:-7\r\nbgo:1\r\nd:10:20:5\r\n"
+                      "p:11:-500\r\nu02:e:1:5\r\nc:0:1:2:0\r\ns:5\r\nw:9\r\nh:\r\nr:3\r\n"
+                      "u03:3:100\r\nu04:\r\nu99:\r\nu00:\r\n")
+        << 0
+        << "AGO:A5\nMGO:A-7\nBGO:A1\nD:A10,20,5\nP:11A-00000500\nU02:e,1,05\nC:0120\nS:A05\n"
+           "W:9\nH:A\nR:A3\nU03:03,100\nU04:\nU99:\nU00:\n"
+        << 0 << "";
+    QTest::newRow("comment keeps colons and fills the step")
+        << QStringList{"steps", "--type", "2"} << QByteArray("AXIS=2\r\n#:a:b,#:a:b\r\n") << 0
+        << "#:a:b\n"
+        << 0 << "";
+    QTest::newRow("comment with a comma splits the line")
+        << QStringList{"check", "--type", "2"} << QByteArray("AXIS=2\r\nH:,H:\r\n#: a:b, c\r\n")
+        << 18 << "" << 0 << "line 3, piece 2";
     QTest::newRow("header invalid")
         << QStringList{"check", "--type", "2", "--lang", "1"} << QByteArray("AXIS=4\r\nH:,H:\r\n")
         << 20 << "" << 1 << "line 1";
