@@ -19,13 +19,18 @@ int ParDefs::transferCount() const {
 }
 
 int parNoFromField(const QString& field) {
-    const QString t = field.trimmed();
-    if (t.isEmpty() || t.size() > 4)
+    QString t = field.trimmed();
+    if (t.isEmpty())
         return 0;
     for (QChar c : t) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return 0;
     }
+    // Leading zeros do not count; a number of more than two digits is out of range.
+    while (t.size() > 1 && t.front() == QLatin1Char('0'))
+        t.remove(0, 1);
+    if (t.size() > 2)
+        return 0;
     const int n = t.toInt();
     return isParNo(n) ? n : 0;
 }

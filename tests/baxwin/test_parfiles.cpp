@@ -42,6 +42,8 @@ private Q_SLOTS:
     void saveWritesAllLines();
     void roundTripKeepsEmptyTexts();
     void partialFileKeepsOtherValues();
+    void parameterNumberForms_data();
+    void parameterNumberForms();
     void badParameterFiles_data();
     void badParameterFiles();
     void missingParameterFile();
@@ -235,6 +237,33 @@ void TestParFiles::partialFileKeepsOtherValues() {
     QCOMPARE(t.at(50, 3), QStringLiteral("c"));
     QCOMPARE(t.at(51, 1), QStringLiteral("old"));
     QCOMPARE(t.at(99, 3), QStringLiteral("old"));
+}
+
+void TestParFiles::parameterNumberForms_data() {
+    QTest::addColumn<QByteArray>("number");
+    QTest::newRow("plain") << QByteArray("7");
+    QTest::newRow("two digits") << QByteArray("07");
+    QTest::newRow("blanks around") << QByteArray(" 7 ");
+    QTest::newRow("four digits") << QByteArray("0007");
+    QTest::newRow("many leading zeros") << QByteArray("0000000007");
+}
+
+// Any whole number 1 to 99 names its parameter, however many leading zeros it carries.
+void TestParFiles::parameterNumberForms() {
+    QFETCH(QByteArray, number);
+    m_app->write(QStringLiteral("p.txt"), number + ",a,b,c\r\n");
+    ParValueTable t;
+    t.fill(QStringLiteral("old"));
+    QVERIFY(MdlFile::readParFile(MdlFile::parFilePath(QStringLiteral("p.txt")), t));
+    QVERIFY(m_rec->shown().isEmpty());
+    QCOMPARE(t.at(7, 1), QStringLiteral("a"));
+    QCOMPARE(t.at(7, 3), QStringLiteral("c"));
+
+    m_app->write(QStringLiteral("defs.ini"), defLines({"p.txt", number + ",1,1,n,0,1,0,"}));
+    ParDefs d;
+    QVERIFY(MdlFile::loadParDefs(m_app->file(QStringLiteral("defs.ini")), d));
+    QCOMPARE(d[7].used, 1);
+    QCOMPARE(d.commonParCount, 1);
 }
 
 void TestParFiles::badParameterFiles_data() {
