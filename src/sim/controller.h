@@ -12,12 +12,13 @@ namespace Sim {
 
 // Error replies: "!" and one digit.
 namespace Err {
+// The digits follow the meanings the language files give the controller's error replies.
 constexpr char NotUnderstood = '0'; // unknown request
 constexpr char BadStep = '1';       // malformed step text or value out of range
-constexpr char ProgramFull = '2';   // more steps than the controller holds
+constexpr char BadParameter = '2';  // parameter number, form or value refused
 constexpr char BadChannel = '3';    // channel not two digits 01..15 (99 only for LOAD:)
-constexpr char OutOfSequence = '4'; // PGWRT: or a step without LOAD:, empty line without UPLOAD:
-constexpr char BadParameter = '5';  // parameter number, form or value refused
+constexpr char ProgramFull = '4';   // more steps than the controller holds
+constexpr char OutOfSequence = '5'; // PGWRT: or a step without LOAD:, empty line without UPLOAD:
 constexpr char EmptyChannel = '6';  // Z: for a channel without a program
 } // namespace Err
 

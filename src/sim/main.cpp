@@ -37,10 +37,10 @@ U00:, U01:0007, U02:A,1,05, U03:0003,000000100 (4 and 9 digits), U04:, U99:, W:+
 
 Error replies:
   !0 request not understood        !1 malformed step text or value out of range
-  !2 more steps than the controller holds (100 for one axis, 200 otherwise)
-  !3 bad channel number            !4 out of sequence (PGWRT: or a step without LOAD:,
-                                      an empty request outside an upload)
-  !5 parameter number, form or value refused (limits from the definition file)
+  !2 parameter number, form or value refused (limits from the definition file)
+  !3 bad channel number            !4 more steps than the controller holds (100 for one
+                                      axis, 200 otherwise)
+  !5 out of sequence (PGWRT: or a step without LOAD:, an empty request outside an upload)
   !6 start of an empty channel
 
 Faults (--fault ACTION@SELECTOR, repeatable):

@@ -208,7 +208,7 @@ void TestControllerSim::logAndLink() {
     SimProcess sim({QStringLiteral("--link"), link, QStringLiteral("--log"), log});
     QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
     QCOMPARE(exchangeOnce(link, "CHINF:01"), QByteArray("N\r\n"));
-    QCOMPARE(exchangeOnce(link, "PGWRT:"), QByteArray("!4\r\n"));
+    QCOMPARE(exchangeOnce(link, "PGWRT:"), QByteArray("!5\r\n"));
     sim.stop();
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
     QFile f(log);
@@ -216,7 +216,7 @@ void TestControllerSim::logAndLink() {
     const QString text = QString::fromUtf8(f.readAll());
     QVERIFY2(text.contains(QStringLiteral("> CHINF:01\n")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("< N<CR><LF>\n")));
-    QVERIFY(text.contains(QStringLiteral("< !4<CR><LF>  (PGWRT: without LOAD:)")));
+    QVERIFY(text.contains(QStringLiteral("< !5<CR><LF>  (PGWRT: without LOAD:)")));
     // Every line starts with its time stamp.
     const QRegularExpression stamp(
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "));
@@ -258,7 +258,7 @@ void TestControllerSim::definitionFile() {
         SimProcess sim(
             {QStringLiteral("--axes"), QStringLiteral("2"), QStringLiteral("--defs"), good});
         QCOMPARE(exchangeOnce(sim.device(), "P:05R"), QByteArray("2\r\n"));
-        QCOMPARE(exchangeOnce(sim.device(), "P:05,4"), QByteArray("!5\r\n"));
+        QCOMPARE(exchangeOnce(sim.device(), "P:05,4"), QByteArray("!2\r\n"));
     }
     const QString bad = dir.filePath(QStringLiteral("bad.ini"));
     QFile b(bad);

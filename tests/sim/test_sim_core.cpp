@@ -305,7 +305,7 @@ void TestSimCore::downloadUploadRoundTrip() {
     }
     const Response end = c.handle(QByteArray());
     QCOMPARE(end.line, QByteArray());
-    QCOMPARE(c.handle(QByteArray()).line, QByteArray("!4"));
+    QCOMPARE(c.handle(QByteArray()).line, QByteArray("!5"));
 }
 
 void TestSimCore::programLimit_data() {
@@ -324,7 +324,7 @@ void TestSimCore::programLimit() {
     QCOMPARE(c.handle("LOAD:15").line, QByteArray("OK"));
     for (int i = 0; i < limit; ++i)
         QCOMPARE(c.handle(step).line, QByteArray("OK"));
-    QCOMPARE(c.handle(step).line, QByteArray("!2"));
+    QCOMPARE(c.handle(step).line, QByteArray("!4"));
     QCOMPARE(c.handle("PGWRT:").line, QByteArray("OK"));
     QCOMPARE(c.handle("CHINF:15").line, "L" + QByteArray::number(limit));
 }
@@ -345,10 +345,10 @@ void TestSimCore::transcript_data() {
     row("malformed step refused, transfer goes on", 2,
         "> LOAD:01\n< OK\n> AGO:A1000\n< !1\n> AGO:A1000|AGO:C1\n< !1\n> AGO:A1|U00:\n< OK\n"
         "> PGWRT:\n< OK\n> CHINF:01\n< L1");
-    row("PGWRT without LOAD", 1, "> PGWRT:\n< !4");
-    row("step without LOAD", 1, "> AGO:A1000\n< !4\n> U00:\n< !4");
+    row("PGWRT without LOAD", 1, "> PGWRT:\n< !5");
+    row("step without LOAD", 1, "> AGO:A1000\n< !5\n> U00:\n< !5");
     row("abandoned transfer is not stored", 1,
-        "> LOAD:02\n< OK\n> H:A\n< OK\n> CHINF:02\n< N\n> PGWRT:\n< !4\n> CHINF:02\n< N");
+        "> LOAD:02\n< OK\n> H:A\n< OK\n> CHINF:02\n< N\n> PGWRT:\n< !5\n> CHINF:02\n< N");
     row("second download replaces the program", 1,
         "> LOAD:03\n< OK\n> H:A\n< OK\n> H:A\n< OK\n> PGWRT:\n< OK\n> CHINF:03\n< L2\n"
         "> LOAD:03\n< OK\n> W:5\n< OK\n> PGWRT:\n< OK\n> CHINF:03\n< L1\n"
@@ -356,13 +356,13 @@ void TestSimCore::transcript_data() {
     row("empty download clears the channel", 1,
         "> LOAD:03\n< OK\n> H:A\n< OK\n> PGWRT:\n< OK\n> LOAD:03\n< OK\n> PGWRT:\n< OK\n"
         "> CHINF:03\n< N");
-    row("upload of an empty channel ends at once", 2, "> UPLOAD:09\n<\n>\n< !4");
+    row("upload of an empty channel ends at once", 2, "> UPLOAD:09\n<\n>\n< !5");
     row("NG aborts the upload", 1,
         "> LOAD:01\n< OK\n> H:A\n< OK\n> H:A\n< OK\n> PGWRT:\n< OK\n> UPLOAD:01\n< H:A\n"
-        "> NG:\n< OK\n>\n< !4");
+        "> NG:\n< OK\n>\n< !5");
     row("another request ends the upload", 1,
         "> LOAD:01\n< OK\n> H:A\n< OK\n> H:A\n< OK\n> PGWRT:\n< OK\n> UPLOAD:01\n< H:A\n"
-        "> CHINF:01\n< L2\n>\n< !4\n> UPLOAD:01\n< H:A\n>\n< H:A\n>\n<");
+        "> CHINF:01\n< L2\n>\n< !5\n> UPLOAD:01\n< H:A\n>\n< H:A\n>\n<");
     row("run control", 1,
         "> LOAD:99\n< OK\n> Z:05\n< !6\n> LOAD:05\n< OK\n> H:A\n< OK\n> PGWRT:\n< OK\n"
         "> LOAD:99\n< OK\n> Z:05\n< OK\n> LOAD:99\n< OK\n> U07:\n< OK");
@@ -374,7 +374,7 @@ void TestSimCore::transcript_data() {
     row("read forms and defaults", 3,
         "> P:11R\n< +00000000,+00000000,+00000000,0\n> P:04R\n< 07\n> P:22R\n< 005\n"
         "> P:53R\n< 0,0,0,0\n> P:90R\n< 00\n> P:12R\n< 0,0,0,0\n> P:30R\n< 0,0,0,0");
-    row("read number out of range", 2, "> P:00R\n< !5\n> P:100R\n< !5");
+    row("read number out of range", 2, "> P:00R\n< !2\n> P:100R\n< !2");
     row("per-axis write, three axes", 3,
         "> X:1\n< OK\n> P:11A+00001000B-00000020C+00000000\n< OK\n"
         "> P:11R\n< +00001000,-00000020,+00000000,0");
@@ -385,10 +385,10 @@ void TestSimCore::transcript_data() {
         "> P:90,60\n< OK\n> P:90R\n< 60\n> P:53,3,1,2,1\n< OK\n> P:53R\n< 3,1,2,1");
     row("write to an unused parameter", 2, "> P:12A5B6\n< OK\n> P:12R\n< 5,6");
     row("writes refused", 2,
-        "> P:04A07\n< !5\n> P:11,+00000001\n< !5\n> P:90,61\n< !5\n> P:01A3B0\n< !5\n"
-        "> P:53,4,0,0,0\n< !5\n> P:53,1,0,2\n< !5\n> P:11\n< !5\n> P:04,\n< !5\n"
-        "> P:11B+00000001\n< !5\n> P:11A+00000001B+00000002C+00000003\n< !5\n"
-        "> P:11A1000\n< !5\n> P:04,7\n< !5\n> P:00,1\n< !5\n> P:11A+00000001\n< OK");
+        "> P:04A07\n< !2\n> P:11,+00000001\n< !2\n> P:90,61\n< !2\n> P:01A3B0\n< !2\n"
+        "> P:53,4,0,0,0\n< !2\n> P:53,1,0,2\n< !2\n> P:11\n< !2\n> P:04,\n< !2\n"
+        "> P:11B+00000001\n< !2\n> P:11A+00000001B+00000002C+00000003\n< !2\n"
+        "> P:11A1000\n< !2\n> P:04,7\n< !2\n> P:00,1\n< !2\n> P:11A+00000001\n< OK");
     row("flash store", 1, "> F:\n< OK");
 }
 
