@@ -3,7 +3,7 @@
 #include "baxwin/mdlfile.h"
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
-#include "baxwin/ui/lingeringport.h"
+#include "shared/lingeringport.h"
 #include "shared/apppaths.h"
 #include "shared/portmap.h"
 #include "shared/ui/qtlinktimer.h"
@@ -63,7 +63,7 @@ int main(int argc, char* argv[]) {
     if (!MdlFile::loadParDefs(AppPaths::appFilePath(QStringLiteral("par1.ini")), defs))
         return 1;
     QtSerialPort device;
-    LingeringPort port(device);
+    LingeringPort port(&device);
     port.setCommPort(1);
     port.setSettings(QStringLiteral("38400,N,8,1"));
     port.setReceiveNotifications(true);

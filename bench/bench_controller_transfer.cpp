@@ -1,7 +1,7 @@
 // Download and upload of a full 200-step three-axis program through controller-sim: the time
 // against the simulator's wire-time bound at 38400 bit/s, and without pacing the program's own
 // turn-around from a reply's last byte to the next request's first byte.
-#include "korvel/controller/chainport.h"
+#include "shared/lingeringport.h"
 #include "korvel/controller/protocol.h"
 #include "korvel/model/commandtable.h"
 #include "korvel/model/programdoc.h"
@@ -208,7 +208,7 @@ void fillProgram(ProgramDoc& doc) {
 
 struct Rig {
     QtSerialPort qport;
-    ChainPort chain{&qport};
+    LingeringPort chain{&qport};
     TimedPort port{&chain};
     QTimer replyTimer;
     QTimer crLfTimer;

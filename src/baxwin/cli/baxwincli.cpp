@@ -3,7 +3,7 @@
 #include "baxwin/mdlfile.h"
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
-#include "baxwin/ui/lingeringport.h"
+#include "shared/lingeringport.h"
 #include "shared/apppaths.h"
 #include "shared/inifile.h"
 #include "shared/messagebox.h"
@@ -211,7 +211,7 @@ int run(const QStringList& args) {
     }
 
     QtSerialPort device;
-    LingeringPort port(device);
+    LingeringPort port(&device);
     port.setCommPort(commPort);
     port.setSettings(o.settings.toUpper());
     port.setReceiveNotifications(true);

@@ -3,7 +3,7 @@
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
 #include "baxwin/partables.h"
-#include "baxwin/ui/lingeringport.h"
+#include "shared/lingeringport.h"
 #include "shared/comsettings.h"
 #include "shared/ui/qtlinktimer.h"
 #include "shared/ui/qtserialport.h"
@@ -100,7 +100,7 @@ private:
     bool m_buttonsEnabled = false;
 
     QtSerialPort m_MSCMain;
-    LingeringPort m_port{m_MSCMain};
+    LingeringPort m_port{&m_MSCMain};
     QTimer m_tmrMain;
     QtLinkTimer m_replyTimer{&m_tmrMain};
     std::unique_ptr<ParamLink> m_link;

@@ -1,6 +1,6 @@
 #include "korvel/cli/controllercli.h"
 
-#include "korvel/controller/chainport.h"
+#include "shared/lingeringport.h"
 #include "korvel/controller/protocol.h"
 #include "korvel/controller/trafficlog.h"
 #include "korvel/model/commandtable.h"
@@ -343,7 +343,7 @@ public:
 
 private:
     QtSerialPort m_port;
-    ChainPort m_chain;
+    LingeringPort m_chain;
     QTimer m_replyTimer;
     QTimer m_crLfTimer;
     QtLinkTimer m_reply;

@@ -1,6 +1,5 @@
 #include "korvel/shell/MDIFormMain.h"
 
-#include "korvel/controller/chainport.h"
 #include "korvel/controller/commcommands.h"
 #include "korvel/model/FrmProg.h"
 #include "korvel/model/commandtable.h"
@@ -11,6 +10,7 @@
 #include "korvel/shell/linkmessenger.h"
 #include "shared/comsettings.h"
 #include "shared/inifile.h"
+#include "shared/lingeringport.h"
 #include "shared/seriallink.h"
 #include "shared/ui/captions.h"
 #include "shared/ui/dlgcomsetup.h"
@@ -85,8 +85,8 @@ MDIFormMain::MDIFormMain(QWidget* parent)
     m_replyTimer = std::make_unique<QtLinkTimer>(m_Timer);
     m_crLfTimer = std::make_unique<QtLinkTimer>(m_TimerCrLf);
     m_com = std::make_unique<SerialSettings>(m_MSComm);
-    // The link reaches the port through ChainPort: a chain of requests keeps the device.
-    m_chainPort = std::make_unique<ChainPort>(m_MSComm);
+    // The link reaches the port through LingeringPort: a chain of requests keeps the device.
+    m_chainPort = std::make_unique<LingeringPort>(m_MSComm);
     m_link = std::make_unique<SerialLink>(m_chainPort.get(), m_replyTimer.get(), m_crLfTimer.get());
     m_messenger = std::make_unique<KorvelLinkMessenger>();
     m_gate = std::make_unique<Gate>(this);

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class ChainPort;
+class LingeringPort;
 class CommCommands;
 class FrmCmd;
 class FrmProg;
@@ -105,7 +105,7 @@ private:
     std::unique_ptr<QtLinkTimer> m_replyTimer;
     std::unique_ptr<QtLinkTimer> m_crLfTimer;
     std::unique_ptr<SerialSettings> m_com;
-    std::unique_ptr<ChainPort> m_chainPort;
+    std::unique_ptr<LingeringPort> m_chainPort;
     std::unique_ptr<SerialLink> m_link;
     std::unique_ptr<LinkMessenger> m_messenger;
     std::unique_ptr<Gate> m_gate;

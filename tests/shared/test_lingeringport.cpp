@@ -1,4 +1,4 @@
-#include "korvel/controller/chainport.h"
+#include "shared/lingeringport.h"
 
 #include <QTest>
 
@@ -8,6 +8,7 @@ namespace {
 class FakeDevice : public SerialPortService {
 public:
     int openings = 0;
+    bool failOpen = false;
     int closings = 0;
     QByteArray waiting;
     QByteArray written;
@@ -18,7 +19,7 @@ public:
     void setSettings(const QString& s) override { m_settings = s; }
     QString settings() const override { return m_settings; }
     bool open() override {
-        if (m_open)
+        if (m_open || failOpen)
             return false;
         ++openings;
         m_open = true;
@@ -57,18 +58,20 @@ private:
 
 } // namespace
 
-class TestChainPort : public QObject {
+class TestLingeringPort : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void chainKeepsDevice();
     void closedPortReceivesNothing();
     void reopeningDropsWhatCameMeanwhile();
     void otherPortReleasesDevice();
+    void newSettingsReleaseDevice();
+    void failedOpen();
 };
 
-void TestChainPort::chainKeepsDevice() {
+void TestLingeringPort::chainKeepsDevice() {
     FakeDevice dev;
-    ChainPort port(&dev);
+    LingeringPort port(&dev);
     QVERIFY(port.open());
     QVERIFY(!port.open());
     port.close();
@@ -85,9 +88,9 @@ void TestChainPort::chainKeepsDevice() {
     QCOMPARE(dev.openings, 2);
 }
 
-void TestChainPort::closedPortReceivesNothing() {
+void TestLingeringPort::closedPortReceivesNothing() {
     FakeDevice dev;
-    ChainPort port(&dev);
+    LingeringPort port(&dev);
     int notified = 0;
     port.setReceiveHandler([&] { ++notified; });
     QVERIFY(port.open());
@@ -101,9 +104,9 @@ void TestChainPort::closedPortReceivesNothing() {
     QVERIFY(!port.write("X"));
 }
 
-void TestChainPort::reopeningDropsWhatCameMeanwhile() {
+void TestLingeringPort::reopeningDropsWhatCameMeanwhile() {
     FakeDevice dev;
-    ChainPort port(&dev);
+    LingeringPort port(&dev);
     QVERIFY(port.open());
     port.close();
     dev.waiting = "\n"; // the late LF of a CR LF reply
@@ -111,9 +114,9 @@ void TestChainPort::reopeningDropsWhatCameMeanwhile() {
     QCOMPARE(port.readAll(), QByteArray());
 }
 
-void TestChainPort::otherPortReleasesDevice() {
+void TestLingeringPort::otherPortReleasesDevice() {
     FakeDevice dev;
-    ChainPort port(&dev);
+    LingeringPort port(&dev);
     QVERIFY(port.open());
     port.close();
     port.setCommPort(2);
@@ -123,5 +126,27 @@ void TestChainPort::otherPortReleasesDevice() {
     QCOMPARE(dev.commPort(), 2);
 }
 
-QTEST_GUILESS_MAIN(TestChainPort)
-#include "test_chainport.moc"
+void TestLingeringPort::newSettingsReleaseDevice() {
+    FakeDevice dev;
+    LingeringPort port(&dev);
+    QVERIFY(port.open());
+    port.close();
+    // New line parameters take effect only at a real opening.
+    port.setSettings(QStringLiteral("38400,N,8,1"));
+    QVERIFY(!port.deviceOpen());
+    QVERIFY(port.open());
+    QCOMPARE(dev.openings, 2);
+    QCOMPARE(dev.settings(), QStringLiteral("38400,N,8,1"));
+}
+
+void TestLingeringPort::failedOpen() {
+    FakeDevice dev;
+    dev.failOpen = true;
+    LingeringPort port(&dev);
+    QVERIFY(!port.open());
+    QVERIFY(!port.isOpen());
+    QVERIFY(!port.write("x"));
+}
+
+QTEST_GUILESS_MAIN(TestLingeringPort)
+#include "test_lingeringport.moc"

@@ -1,6 +1,6 @@
-#include "korvel/controller/chainport.h"
+#include "shared/lingeringport.h"
 
-ChainPort::ChainPort(SerialPortService* device) : m_device(device) {
+LingeringPort::LingeringPort(SerialPortService* device) : m_device(device) {
     m_release.setSingleShot(true);
     m_release.setInterval(0);
     QObject::connect(&m_release, &QTimer::timeout, [this] {
@@ -17,25 +17,25 @@ ChainPort::ChainPort(SerialPortService* device) : m_device(device) {
     });
 }
 
-ChainPort::~ChainPort() {
+LingeringPort::~LingeringPort() {
     m_device->setReceiveHandler(nullptr);
     releaseDevice();
 }
 
-void ChainPort::setCommPort(int n) {
+void LingeringPort::setCommPort(int n) {
     if (!m_open)
         releaseDevice();
     m_device->setCommPort(n);
 }
 
-void ChainPort::setSettings(const QString& settings) {
+void LingeringPort::setSettings(const QString& settings) {
     // New line parameters take effect at the next real opening.
     if (!m_open)
         releaseDevice();
     m_device->setSettings(settings);
 }
 
-bool ChainPort::open() {
+bool LingeringPort::open() {
     if (m_open)
         return false;
     if (m_device->isOpen()) {
@@ -48,28 +48,28 @@ bool ChainPort::open() {
     return m_open;
 }
 
-void ChainPort::close() {
+void LingeringPort::close() {
     if (!m_open)
         return;
     m_open = false;
     m_release.start();
 }
 
-void ChainPort::releaseDevice() {
+void LingeringPort::releaseDevice() {
     m_release.stop();
     m_open = false;
     m_device->close();
 }
 
-bool ChainPort::write(const QByteArray& bytes) {
+bool LingeringPort::write(const QByteArray& bytes) {
     return m_open && m_device->write(bytes);
 }
 
-QByteArray ChainPort::readAll() {
+QByteArray LingeringPort::readAll() {
     const QByteArray bytes = m_device->readAll();
     return m_open ? bytes : QByteArray();
 }
 
-void ChainPort::setReceiveHandler(std::function<void()> handler) {
+void LingeringPort::setReceiveHandler(std::function<void()> handler) {
     m_handler = std::move(handler);
 }

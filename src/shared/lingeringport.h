@@ -9,12 +9,12 @@
 // opens it again for the next one within the same event; that reopening keeps the device and
 // drops what was received meanwhile, as a fresh opening does. Opening a device writes a lock
 // file, which costs more than a whole exchange on a fast line.
-class ChainPort : public SerialPortService {
+class LingeringPort : public SerialPortService {
 public:
-    explicit ChainPort(SerialPortService* device);
-    ~ChainPort() override;
-    ChainPort(const ChainPort&) = delete;
-    ChainPort& operator=(const ChainPort&) = delete;
+    explicit LingeringPort(SerialPortService* device);
+    ~LingeringPort() override;
+    LingeringPort(const LingeringPort&) = delete;
+    LingeringPort& operator=(const LingeringPort&) = delete;
 
     void setCommPort(int n) override;
     int commPort() const override { return m_device->commPort(); }
