@@ -9,37 +9,16 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 dlgDown::dlgDown(KorvelProtocol* protocol, QWidget* parent)
-    : QDialog(parent), m_protocol(protocol) {
+    : ChannelDialog(protocol, QStringLiteral("comboCh"), QString::fromUtf8("状態　:"), parent) {
     setObjectName(QStringLiteral("dlgDown"));
     setModal(true);
-
-    m_frameTx = new QGroupBox(QStringLiteral("CH"), this);
-    m_frameTx->setObjectName(QStringLiteral("frameTx"));
-    auto* chLabel = new QLabel(QStringLiteral("CH :"), m_frameTx);
-    m_comboCh = new QComboBox(m_frameTx);
-    m_comboCh->setObjectName(QStringLiteral("comboCh"));
-    auto* statusLabel = new QLabel(QString::fromUtf8("状態　:"), m_frameTx);
-    statusLabel->setObjectName(QStringLiteral("lblStatusCap"));
-    Captions::setTag(statusLabel, QStringLiteral("Cap004"));
-    m_lblStatus = new QLabel(m_frameTx);
-    m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    m_lblStatus->setMinimumWidth(160);
-    auto* frameLayout = new QGridLayout(m_frameTx);
-    frameLayout->addWidget(chLabel, 0, 0);
-    frameLayout->addWidget(m_comboCh, 0, 1);
-    frameLayout->addWidget(statusLabel, 1, 0);
-    frameLayout->addWidget(m_lblStatus, 1, 1);
 
     m_progressBar = new QProgressBar(this);
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
@@ -47,35 +26,23 @@ dlgDown::dlgDown(KorvelProtocol* protocol, QWidget* parent)
     m_lstDbg = new QListWidget(this);
     m_lstDbg->setObjectName(QStringLiteral("lstDbg"));
 
-    m_cmdTx = new QPushButton(QString::fromUtf8("ﾀﾞｳﾝﾛｰﾄﾞ"), this);
-    m_cmdTx->setObjectName(QStringLiteral("cmdTx"));
-    Captions::setTag(m_cmdTx, QStringLiteral("Cap003"));
-    m_cmdStop = new QPushButton(QString::fromUtf8("中断"), this);
-    m_cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    Captions::setTag(m_cmdStop, QStringLiteral("Cap002"));
-    m_cmdClose = new QPushButton(QString::fromUtf8("閉じる"), this);
-    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    Captions::setTag(m_cmdClose, QStringLiteral("Cap001"));
-    for (QPushButton* b : {m_cmdTx, m_cmdStop, m_cmdClose})
-        b->setAutoDefault(false);
+    m_cmdTx = makeButton(QString::fromUtf8("ﾀﾞｳﾝﾛｰﾄﾞ"), QStringLiteral("cmdTx"),
+                         QStringLiteral("Cap003"));
+    m_cmdStop =
+        makeButton(QString::fromUtf8("中断"), QStringLiteral("cmdStop"), QStringLiteral("Cap002"));
+    m_cmdClose = makeButton(QString::fromUtf8("閉じる"), QStringLiteral("cmdClose"),
+                            QStringLiteral("Cap001"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_cmdTx);
-    buttons->addWidget(m_cmdStop);
-    buttons->addStretch();
-    buttons->addWidget(m_cmdClose);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_frameTx);
+    layout->addWidget(frameTx());
     layout->addWidget(m_progressBar);
     layout->addWidget(m_lstDbg, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow(m_cmdTx, m_cmdStop, m_cmdClose));
     resize(420, 380);
 
     connect(m_cmdTx, &QPushButton::clicked, this, &dlgDown::cmdTx_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &dlgDown::cmdStop_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &dlgDown::cmdClose_Click);
-    connect(m_comboCh, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            &dlgDown::comboCh_Click);
 
     m_protocol->setDownloadView(this);
 }
@@ -95,27 +62,16 @@ void dlgDown::setProgram(const ProgramDoc* doc, const QString& windowCaption) {
     m_windowCaption = windowCaption;
 }
 
-void dlgDown::vFormInitialize() {
-    m_protocol->link()->wakeController();
-    m_activated = false;
-    m_pendingChannel = 0;
-}
-
 void dlgDown::formLoad() {
-    m_loaded = true;
     SerialLink* link = m_protocol->link();
     link->stopTimers();
     CaptionChange(this);
     setWindowTitle(langFile().GetINIStr(objectName(), QStringLiteral("Title001")) +
                    QStringLiteral(" - ") + m_windowCaption);
     m_cmdStop->setEnabled(false);
-    ChannelBox::setLocked(m_comboCh, false);
-    m_comboCh->blockSignals(true);
-    ChannelBox::fill(m_comboCh);
-    m_comboCh->blockSignals(false);
-    m_comboCh->setCurrentIndex(-1);
-    m_comboCh->setCurrentIndex(0);
-    m_lblStatus->clear();
+    ChannelBox::setLocked(comboCh(), false);
+    resetChannels();
+    lblStatus()->clear();
     const int steps = m_doc ? m_doc->getStep() : 0;
     m_progressBar->setRange(0, steps < 1 ? 1 : steps);
     m_progressBar->setValue(0);
@@ -130,47 +86,17 @@ void dlgDown::formLoad() {
     link->setRxState(LineSplitter::Armed);
 }
 
-void dlgDown::showEvent(QShowEvent* event) {
-    if (!m_loaded)
-        formLoad();
-    QDialog::showEvent(event);
-    // The platform may not report the activation of a modal window; once shown, it is active.
-    QTimer::singleShot(0, this, &dlgDown::formActivate);
-}
-
-void dlgDown::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        formActivate();
-}
-
-void dlgDown::formActivate() {
-    if (!m_loaded || !isVisible())
-        return;
-    m_activated = true;
-    if (m_pendingChannel != 0) {
-        const int channel = m_pendingChannel;
-        m_pendingChannel = 0;
-        m_protocol->sendChInfDown(channel);
-    }
-}
-
-void dlgDown::comboCh_Click(int index) {
-    if (index < 0)
-        return;
-    if (m_activated)
-        m_protocol->sendChInfDown(index + 1);
-    else
-        m_pendingChannel = index + 1;
+void dlgDown::queryChannel(int channel) {
+    m_protocol->sendChInfDown(channel);
 }
 
 void dlgDown::dispChInf(const QString& sMsg) {
-    m_lblStatus->setText(channelStatusText(sMsg));
+    showChannelStatus(sMsg);
 }
 
 void dlgDown::comWait(bool bSw, int iMode) {
     m_cmdTx->setEnabled(!bSw);
-    ChannelBox::setLocked(m_comboCh, bSw);
+    ChannelBox::setLocked(comboCh(), bSw);
     m_cmdClose->setEnabled(!bSw);
     if (iMode == KorvelProtocol::ModeTransfer)
         m_cmdStop->setEnabled(bSw);
@@ -209,7 +135,7 @@ QStringList dlgDown::logLines() const {
 }
 
 void dlgDown::cmdTx_Click() {
-    m_protocol->startDownload(m_comboCh->currentIndex() + 1);
+    m_protocol->startDownload(comboCh()->currentIndex() + 1);
 }
 
 void dlgDown::cmdStop_Click() {

@@ -1,20 +1,17 @@
 #pragma once
 
+#include "korvel/controller/channeldialog.h"
 #include "korvel/controller/protocol.h"
-
-#include <QDialog>
 
 class ProgramDoc;
 class QComboBox;
-class QGroupBox;
-class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
 
 // The download dialog: sends the active program into a channel of the controller, shows the
 // channel's state, the progress and the serial traffic.
-class dlgDown : public QDialog, public DownloadView, public TrafficLog {
+class dlgDown : public ChannelDialog, public DownloadView, public TrafficLog {
     Q_OBJECT
 public:
     explicit dlgDown(KorvelProtocol* protocol, QWidget* parent = nullptr);
@@ -22,7 +19,7 @@ public:
 
     // The program to send and the caption of its window, before the dialog is shown.
     void setProgram(const ProgramDoc* doc, const QString& windowCaption);
-    void vFormInitialize();
+    void vFormInitialize() { beginSession(); }
 
     // DownloadView
     void dispChInf(const QString& sMsg) override;
@@ -32,8 +29,7 @@ public:
     void putMsg(const QString& sMsg, bool bDir) override;
     void setNewLine() override { m_bNewLine = true; }
 
-    QComboBox* comboCh() const { return m_comboCh; }
-    QLabel* lblStatus() const { return m_lblStatus; }
+    QComboBox* comboCh() const { return channelBox(); }
     QProgressBar* progressBar() const { return m_progressBar; }
     QListWidget* lstDbg() const { return m_lstDbg; }
     QPushButton* cmdTx() const { return m_cmdTx; }
@@ -49,26 +45,15 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void formLoad() override;
+    void queryChannel(int channel) override;
 
 private:
-    void formLoad();
-    void formActivate();
-    void comboCh_Click(int index);
-
-    KorvelProtocol* m_protocol;
     const ProgramDoc* m_doc = nullptr;
     QString m_windowCaption;
-    bool m_loaded = false;
-    bool m_activated = false;
-    int m_pendingChannel = 0;
     bool m_bNewLine = false;
 
-    QGroupBox* m_frameTx;
-    QComboBox* m_comboCh;
-    QLabel* m_lblStatus;
     QProgressBar* m_progressBar;
     QListWidget* m_lstDbg;
     QPushButton* m_cmdTx;

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "korvel/controller/channeldialog.h"
 #include "korvel/controller/protocol.h"
 
-#include <QDialog>
-
 class QComboBox;
-class QLabel;
 class QPushButton;
 
 // The controller control dialog: starts the program of a channel or stops the running one.
-class dlgExe : public QDialog, public ExecuteView {
+class dlgExe : public ChannelDialog, public ExecuteView {
     Q_OBJECT
 public:
     explicit dlgExe(KorvelProtocol* protocol, QWidget* parent = nullptr);
@@ -21,15 +19,14 @@ public:
     void SetStopMode(bool bSw) { m_protocol->SetStopMode(bSw); }
     bool GetStopMode() const { return m_protocol->GetStopMode(); }
 
-    void vFormInitialize();
+    void vFormInitialize() { beginSession(); }
 
     // ExecuteView
     void dispChInf(const QString& sMsg) override;
     void comWait(bool bSw) override;
     int selectedChannel() const override;
 
-    QComboBox* comboCh() const { return m_comboCh; }
-    QLabel* lblStatus() const { return m_lblStatus; }
+    QComboBox* comboCh() const { return channelBox(); }
     QPushButton* cmdStart() const { return m_cmdStart; }
     QPushButton* cmdStop() const { return m_cmdStop; }
     QPushButton* cmdClose() const { return m_cmdClose; }
@@ -42,22 +39,11 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void formLoad() override;
+    void queryChannel(int channel) override;
 
 private:
-    void formLoad();
-    void formActivate();
-    void comboCh_Click(int index);
-
-    KorvelProtocol* m_protocol;
-    bool m_loaded = false;
-    bool m_activated = false;
-    int m_pendingChannel = 0;
-
-    QComboBox* m_comboCh;
-    QLabel* m_lblStatus;
     QPushButton* m_cmdStart;
     QPushButton* m_cmdStop;
     QPushButton* m_cmdClose;

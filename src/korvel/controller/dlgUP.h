@@ -1,22 +1,20 @@
 #pragma once
 
+#include "korvel/controller/channeldialog.h"
 #include "korvel/controller/protocol.h"
 
-#include <QDialog>
-
 class QComboBox;
-class QLabel;
 class QProgressBar;
 class QPushButton;
 
 // The upload dialog: reads the program of a channel back into a new program window.
-class dlgUP : public QDialog, public UploadView {
+class dlgUP : public ChannelDialog, public UploadView {
     Q_OBJECT
 public:
     explicit dlgUP(KorvelProtocol* protocol, QWidget* parent = nullptr);
     ~dlgUP() override;
 
-    void InitUpLoad();
+    void InitUpLoad() { beginSession(); }
     // Prepares the dialog and shows it modally.
     void ShowDialog();
 
@@ -27,8 +25,7 @@ public:
     void unloadDialog() override;
 
     int expectedLines() const { return m_expectedLines; }
-    QComboBox* cboCH() const { return m_cboCH; }
-    QLabel* lblStatus() const { return m_lblStatus; }
+    QComboBox* cboCH() const { return channelBox(); }
     QProgressBar* progressBar() const { return m_progressBar; }
     QPushButton* cmdUpLoad() const { return m_cmdUpLoad; }
     QPushButton* cmdStop() const { return m_cmdStop; }
@@ -42,24 +39,15 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void formLoad() override;
+    void queryChannel(int channel) override;
 
 private:
-    void formLoad();
-    void formActivate();
-    void cboCH_Click(int index);
     void unload();
 
-    KorvelProtocol* m_protocol;
-    bool m_loaded = false;
-    bool m_activated = false;
-    int m_pendingChannel = 0;
     int m_expectedLines = 0;
 
-    QComboBox* m_cboCH;
-    QLabel* m_lblStatus;
     QProgressBar* m_progressBar;
     QPushButton* m_cmdUpLoad;
     QPushButton* m_cmdStop;
