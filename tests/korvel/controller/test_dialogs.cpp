@@ -10,6 +10,7 @@
 #include "shared/inifile.h"
 #include "shared/linesplitter.h"
 
+#include "linkfakes.h"
 #include "recordingpresenter.h"
 #include "testenv.h"
 
@@ -24,45 +25,13 @@
 // The dialogs on a port that only records what is written; replies are fed to the link.
 namespace {
 
-class RecordingPort : public SerialPortService {
+class RecordingPort : public QuietPort {
 public:
     QStringList written;
-    void setCommPort(int) override {}
-    int commPort() const override { return 1; }
-    void setSettings(const QString&) override {}
-    QString settings() const override { return QString(); }
-    bool open() override {
-        m_open = true;
-        return true;
-    }
-    void close() override { m_open = false; }
-    bool isOpen() const override { return m_open; }
     bool write(const QByteArray& bytes) override {
         written << QString::fromLatin1(bytes);
         return true;
     }
-    QByteArray readAll() override { return QByteArray(); }
-    void setReceiveNotifications(bool) override {}
-    void setReceiveHandler(std::function<void()>) override {}
-    QString lastError() const override { return QString(); }
-
-private:
-    bool m_open = false;
-};
-
-class ManualTimer : public LinkTimer {
-public:
-    void start(int ms) override {
-        active = true;
-        m_interval = ms;
-    }
-    void stop() override { active = false; }
-    bool isActive() const override { return active; }
-    int interval() const override { return m_interval; }
-    bool active = false;
-
-private:
-    int m_interval = 0;
 };
 
 // One sequence of log calls: "> text" sent, "< text" received, "|" the end of an exchange.
@@ -109,11 +78,7 @@ private:
 };
 
 void TestDialogs::initTestCase() {
-    m_app = std::make_unique<ScratchAppDir>();
-    m_app->useLanguage(1);
-    RunConfig::setControllerType(2);
-    buildCommandTable();
-    buildParameterLimits();
+    m_app = englishType2App();
 }
 
 void TestDialogs::init() {

@@ -5,6 +5,7 @@
 #include "korvel/model/programfile.h"
 #include "korvel/model/runconfig.h"
 #include "korvel/model/uploadbuffer.h"
+#include "linkfakes.h"
 #include "shared/inifile.h"
 #include "testenv.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 // Everything the protocol does, as one transcript: "> text" for a line written to the port,
 // "< text" for a reply fed to the link, and the calls into the dialogs and message boxes.
-class Transcript : public SerialPortService,
+class Transcript : public QuietPort,
                    public DownloadView,
                    public ExecuteView,
                    public UploadView,
@@ -30,16 +31,6 @@ public:
     std::vector<std::unique_ptr<ProgramDoc>> docs;
 
     // SerialPortService
-    void setCommPort(int) override {}
-    int commPort() const override { return 1; }
-    void setSettings(const QString&) override {}
-    QString settings() const override { return QString(); }
-    bool open() override {
-        m_open = true;
-        return true;
-    }
-    void close() override { m_open = false; }
-    bool isOpen() const override { return m_open; }
     bool write(const QByteArray& bytes) override {
         QString text = QString::fromLatin1(bytes);
         if (text.endsWith(QLatin1String("\r\n")))
@@ -49,11 +40,6 @@ public:
         events << QStringLiteral("> ") + text;
         return true;
     }
-    QByteArray readAll() override { return QByteArray(); }
-    void setReceiveNotifications(bool) override {}
-    void setReceiveHandler(std::function<void()>) override {}
-    QString lastError() const override { return QString(); }
-
     // DownloadView
     void dispChInf(const QString& sMsg) override { events << QStringLiteral("chinf ") + sMsg; }
     void comWait(bool bSw, int iMode) override {
@@ -86,24 +72,6 @@ public:
         return docs.back().get();
     }
     void discardForm(ProgramDoc*) override {}
-
-private:
-    bool m_open = false;
-};
-
-class FakeTimer : public LinkTimer {
-public:
-    void start(int intervalMs) override {
-        m_active = true;
-        m_interval = intervalMs;
-    }
-    void stop() override { m_active = false; }
-    bool isActive() const override { return m_active; }
-    int interval() const override { return m_interval; }
-
-private:
-    bool m_active = false;
-    int m_interval = 0;
 };
 
 } // namespace
@@ -131,8 +99,8 @@ private:
 
     std::unique_ptr<ScratchAppDir> m_app;
     std::unique_ptr<Transcript> m_t;
-    std::unique_ptr<FakeTimer> m_reply;
-    std::unique_ptr<FakeTimer> m_crLf;
+    std::unique_ptr<ManualTimer> m_reply;
+    std::unique_ptr<ManualTimer> m_crLf;
     std::unique_ptr<SerialLink> m_link;
     std::unique_ptr<KorvelProtocol> m_p;
     std::unique_ptr<ProgramDoc> m_doc;
@@ -140,17 +108,13 @@ private:
 };
 
 void TestProtocol::initTestCase() {
-    m_app = std::make_unique<ScratchAppDir>();
-    m_app->useLanguage(1);
-    RunConfig::setControllerType(2);
-    buildCommandTable();
-    buildParameterLimits();
+    m_app = englishType2App();
 }
 
 void TestProtocol::init() {
     m_t = std::make_unique<Transcript>();
-    m_reply = std::make_unique<FakeTimer>();
-    m_crLf = std::make_unique<FakeTimer>();
+    m_reply = std::make_unique<ManualTimer>();
+    m_crLf = std::make_unique<ManualTimer>();
     m_link = std::make_unique<SerialLink>(m_t.get(), m_reply.get(), m_crLf.get());
     m_link->setMessenger(m_t.get());
     m_p = std::make_unique<KorvelProtocol>(m_link.get());
