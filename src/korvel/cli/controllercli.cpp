@@ -1,6 +1,6 @@
 #include "korvel/cli/controllercli.h"
 
-#include "shared/lingeringport.h"
+#include "korvel/cli/options.h"
 #include "korvel/controller/protocol.h"
 #include "korvel/controller/trafficlog.h"
 #include "korvel/model/commandtable.h"
@@ -13,6 +13,7 @@
 #include "shared/comsettings.h"
 #include "shared/inifile.h"
 #include "shared/linesplitter.h"
+#include "shared/lingeringport.h"
 #include "shared/numbers.h"
 #include "shared/portmap.h"
 #include "shared/ui/qtlinktimer.h"
@@ -102,17 +103,11 @@ QString parse(const QStringList& args, Options& o) {
             continue;
         }
         if (!onlyFiles && a.startsWith(QLatin1String("--"))) {
-            QString name = a;
+            QString name;
             QString value;
-            const qsizetype eq = a.indexOf(QLatin1Char('='));
-            if (eq >= 0) {
-                name = a.left(eq);
-                value = a.mid(eq + 1);
-            } else if (valued.contains(name)) {
-                if (i + 1 >= args.size())
-                    return QStringLiteral("option %1 needs a value").arg(name);
-                value = args[++i];
-            }
+            const QString bad = CliOptions::split(args, i, valued, name, value);
+            if (!bad.isEmpty())
+                return bad;
             if (!valued.contains(name))
                 return QStringLiteral("unknown option '%1'").arg(a);
             bool ok = false;

@@ -1,4 +1,5 @@
 #include "korvel/cli/controllercli.h"
+#include "korvel/cli/options.h"
 #include "korvel/model/commandtable.h"
 #include "korvel/model/programdoc.h"
 #include "korvel/model/programfile.h"
@@ -95,17 +96,12 @@ QString parseArguments(const QStringList& args, Options& o) {
             continue;
         }
         if (!onlyFiles && a.startsWith(QLatin1String("--"))) {
-            QString name = a;
+            static const QStringList valued{QStringLiteral("--type"), QStringLiteral("--lang")};
+            QString name;
             QString value;
-            const qsizetype eq = a.indexOf(QLatin1Char('='));
-            if (eq >= 0) {
-                name = a.left(eq);
-                value = a.mid(eq + 1);
-            } else if (name == QLatin1String("--type") || name == QLatin1String("--lang")) {
-                if (i + 1 >= args.size())
-                    return QStringLiteral("option %1 needs a value").arg(name);
-                value = args[++i];
-            }
+            const QString bad = CliOptions::split(args, i, valued, name, value);
+            if (!bad.isEmpty())
+                return bad;
             if (name == QLatin1String("--type")) {
                 bool ok = false;
                 const int t = value.toInt(&ok);
