@@ -3,15 +3,15 @@
 #include "baxwin/mdlfile.h"
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
-#include "shared/lingeringport.h"
+#include "baxwin/transferwaiter.h"
 #include "shared/apppaths.h"
+#include "shared/lingeringport.h"
 #include "shared/portmap.h"
 #include "shared/ui/qtlinktimer.h"
 #include "shared/ui/qtserialport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -22,19 +22,6 @@
 namespace {
 
 constexpr int Baud = 38400;
-
-class Driver : public TransferView, public ReadReceiver {
-public:
-    void transferChanged(const TransferState& state) override {
-        if (state.outcome != TransferState::Outcome::None)
-            loop.quit();
-    }
-    void closeTransfer() override {}
-    void GetCtrlData(const ParValueTable& t) override { values = t; }
-    void setButtonsEnabled(bool) override {}
-    QEventLoop loop;
-    ParValueTable values;
-};
 
 } // namespace
 
@@ -90,7 +77,7 @@ int main(int argc, char* argv[]) {
         }
     });
     ParamTransfer transfer(link, defs);
-    Driver driver;
+    TransferWaiter driver;
     transfer.setView(&driver);
     transfer.setReceiver(&driver);
 
@@ -103,8 +90,7 @@ int main(int argc, char* argv[]) {
         QElapsedTimer clock;
         clock.start();
         transfer.cmdDo();
-        if (transfer.state().outcome == TransferState::Outcome::None)
-            driver.loop.exec();
+        driver.waitForOutcome(transfer);
         const double seconds = clock.nsecsElapsed() / 1e9;
         if (transfer.state().outcome != expected)
             return false;

@@ -3,16 +3,16 @@
 #include "baxwin/mdlfile.h"
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
-#include "shared/lingeringport.h"
+#include "baxwin/transferwaiter.h"
 #include "shared/apppaths.h"
 #include "shared/inifile.h"
+#include "shared/lingeringport.h"
 #include "shared/messagebox.h"
 #include "shared/numbers.h"
 #include "shared/portmap.h"
 #include "shared/ui/qtlinktimer.h"
 #include "shared/ui/qtserialport.h"
 
-#include <QEventLoop>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTextStream>
@@ -48,20 +48,6 @@ public:
         return request.defaultButton;
     }
     bool failed = false;
-};
-
-class CliDriver : public TransferView, public ReadReceiver {
-public:
-    void transferChanged(const TransferState& state) override {
-        if (state.outcome != TransferState::Outcome::None)
-            loop.quit();
-    }
-    void closeTransfer() override {}
-    void GetCtrlData(const ParValueTable& t) override { values = t; }
-    void setButtonsEnabled(bool) override {}
-
-    QEventLoop loop;
-    ParValueTable values;
 };
 
 struct Options {
@@ -166,13 +152,6 @@ bool parse(const QStringList& args, Options& o, QString& problem) {
     return true;
 }
 
-// Runs the sequence just started until it ends one way or another.
-TransferState::Outcome waitForOutcome(ParamTransfer& transfer, CliDriver& driver) {
-    if (transfer.state().outcome == TransferState::Outcome::None)
-        driver.loop.exec();
-    return transfer.state().outcome;
-}
-
 } // namespace
 
 int run(const QStringList& args) {
@@ -222,14 +201,14 @@ int run(const QStringList& args) {
     QObject::connect(&replyTimer, &QTimer::timeout, [&link] { link.onReplyTimer(); });
 
     ParamTransfer transfer(link, defs);
-    CliDriver driver;
+    TransferWaiter driver;
     transfer.setView(&driver);
     transfer.setReceiver(&driver);
 
     if (o.command == QLatin1String("read")) {
         transfer.prepare(0);
         transfer.cmdDo();
-        if (waitForOutcome(transfer, driver) != TransferState::Outcome::ReadDone)
+        if (driver.waitForOutcome(transfer) != TransferState::Outcome::ReadDone)
             return 1;
         return MdlFile::writeParFile(o.output, driver.values, false) ? 0 : 1;
     }
@@ -237,12 +216,12 @@ int run(const QStringList& args) {
     transfer.GetGridData(values);
     transfer.prepare(1);
     transfer.cmdDo();
-    if (waitForOutcome(transfer, driver) != TransferState::Outcome::WriteDone)
+    if (driver.waitForOutcome(transfer) != TransferState::Outcome::WriteDone)
         return 1;
     if (!o.flash)
         return 0;
     transfer.cmdROM();
-    return waitForOutcome(transfer, driver) == TransferState::Outcome::FlashDone ? 0 : 1;
+    return driver.waitForOutcome(transfer) == TransferState::Outcome::FlashDone ? 0 : 1;
 }
 
 } // namespace BaxwinCli
