@@ -47,13 +47,22 @@ QPushButton* ChannelDialog::makeButton(const QString& text, const QString& name,
     return button;
 }
 
-QHBoxLayout* ChannelDialog::buttonRow(QPushButton* action, QPushButton* stop, QPushButton* close) {
+QHBoxLayout* ChannelDialog::buttonRow(QPushButton* action) {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(action);
-    buttons->addWidget(stop);
+    buttons->addWidget(m_cmdStop);
     buttons->addStretch();
-    buttons->addWidget(close);
+    buttons->addWidget(m_cmdClose);
+    connect(m_cmdClose, &QPushButton::clicked, this, &ChannelDialog::cmdClose_Click);
     return buttons;
+}
+
+void ChannelDialog::cmdClose_Click() {
+    close();
+}
+
+void ChannelDialog::reject() {
+    close();
 }
 
 void ChannelDialog::beginSession() {

@@ -15,6 +15,13 @@ class ChannelDialog : public QDialog {
     Q_OBJECT
 public:
     QLabel* lblStatus() const { return m_lblStatus; }
+    QPushButton* cmdStop() const { return m_cmdStop; }
+    QPushButton* cmdClose() const { return m_cmdClose; }
+
+    void cmdClose_Click();
+
+public Q_SLOTS:
+    void reject() override;
 
 protected:
     ChannelDialog(KorvelProtocol* protocol, const QString& boxName, const QString& statusCaption,
@@ -33,7 +40,8 @@ protected:
 
     // A button of the dialog's row, captioned from the language file by its key.
     QPushButton* makeButton(const QString& text, const QString& name, const QString& captionKey);
-    static QHBoxLayout* buttonRow(QPushButton* action, QPushButton* stop, QPushButton* close);
+    // The action button, Stop and Close in a row; Close closes the dialog.
+    QHBoxLayout* buttonRow(QPushButton* action);
 
     QWidget* frameTx() const { return m_frameTx; }
     QComboBox* channelBox() const { return m_channelBox; }
@@ -42,6 +50,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
     KorvelProtocol* m_protocol;
+    // Made by each dialog before it lays out its buttonRow.
+    QPushButton* m_cmdStop = nullptr;
+    QPushButton* m_cmdClose = nullptr;
 
 private:
     void formActivate();

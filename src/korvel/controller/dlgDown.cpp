@@ -37,12 +37,11 @@ dlgDown::dlgDown(KorvelProtocol* protocol, QWidget* parent)
     layout->addWidget(frameTx());
     layout->addWidget(m_progressBar);
     layout->addWidget(m_lstDbg, 1);
-    layout->addLayout(buttonRow(m_cmdTx, m_cmdStop, m_cmdClose));
+    layout->addLayout(buttonRow(m_cmdTx));
     resize(420, 380);
 
     connect(m_cmdTx, &QPushButton::clicked, this, &dlgDown::cmdTx_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &dlgDown::cmdStop_Click);
-    connect(m_cmdClose, &QPushButton::clicked, this, &dlgDown::cmdClose_Click);
 
     m_protocol->setDownloadView(this);
 }
@@ -140,14 +139,6 @@ void dlgDown::cmdTx_Click() {
 
 void dlgDown::cmdStop_Click() {
     m_protocol->stopDownload();
-}
-
-void dlgDown::cmdClose_Click() {
-    close();
-}
-
-void dlgDown::reject() {
-    close();
 }
 
 void dlgDown::closeEvent(QCloseEvent* event) {

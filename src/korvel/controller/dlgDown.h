@@ -33,16 +33,10 @@ public:
     QProgressBar* progressBar() const { return m_progressBar; }
     QListWidget* lstDbg() const { return m_lstDbg; }
     QPushButton* cmdTx() const { return m_cmdTx; }
-    QPushButton* cmdStop() const { return m_cmdStop; }
-    QPushButton* cmdClose() const { return m_cmdClose; }
     QStringList logLines() const;
 
     void cmdTx_Click();
     void cmdStop_Click();
-    void cmdClose_Click();
-
-public Q_SLOTS:
-    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +51,4 @@ private:
     QProgressBar* m_progressBar;
     QListWidget* m_lstDbg;
     QPushButton* m_cmdTx;
-    QPushButton* m_cmdStop;
-    QPushButton* m_cmdClose;
 };

@@ -25,11 +25,10 @@ dlgExe::dlgExe(KorvelProtocol* protocol, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frameTx());
-    layout->addLayout(buttonRow(m_cmdStart, m_cmdStop, m_cmdClose));
+    layout->addLayout(buttonRow(m_cmdStart));
 
     connect(m_cmdStart, &QPushButton::clicked, this, &dlgExe::cmdStart_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &dlgExe::cmdStop_Click);
-    connect(m_cmdClose, &QPushButton::clicked, this, &dlgExe::cmdClose_Click);
 
     m_protocol->setExecuteView(this);
 }
@@ -74,14 +73,6 @@ void dlgExe::cmdStart_Click() {
 
 void dlgExe::cmdStop_Click() {
     m_protocol->stopExecute();
-}
-
-void dlgExe::cmdClose_Click() {
-    close();
-}
-
-void dlgExe::reject() {
-    close();
 }
 
 void dlgExe::closeEvent(QCloseEvent* event) {

@@ -28,15 +28,9 @@ public:
 
     QComboBox* comboCh() const { return channelBox(); }
     QPushButton* cmdStart() const { return m_cmdStart; }
-    QPushButton* cmdStop() const { return m_cmdStop; }
-    QPushButton* cmdClose() const { return m_cmdClose; }
 
     void cmdStart_Click();
     void cmdStop_Click();
-    void cmdClose_Click();
-
-public Q_SLOTS:
-    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -45,6 +39,4 @@ protected:
 
 private:
     QPushButton* m_cmdStart;
-    QPushButton* m_cmdStop;
-    QPushButton* m_cmdClose;
 };

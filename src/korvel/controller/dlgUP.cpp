@@ -32,11 +32,10 @@ dlgUP::dlgUP(KorvelProtocol* protocol, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frameTx());
     layout->addWidget(m_progressBar);
-    layout->addLayout(buttonRow(m_cmdUpLoad, m_cmdStop, m_cmdClose));
+    layout->addLayout(buttonRow(m_cmdUpLoad));
 
     connect(m_cmdUpLoad, &QPushButton::clicked, this, &dlgUP::cmdUpLoad_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &dlgUP::cmdStop_Click);
-    connect(m_cmdClose, &QPushButton::clicked, this, &dlgUP::cmdClose_Click);
 
     m_protocol->setUploadView(this);
 }
@@ -111,14 +110,6 @@ void dlgUP::cmdStop_Click() {
     m_cmdClose->setEnabled(true);
     m_progressBar->setValue(0);
     showInformation(QStringLiteral("Mes001"));
-}
-
-void dlgUP::cmdClose_Click() {
-    close();
-}
-
-void dlgUP::reject() {
-    close();
 }
 
 void dlgUP::unload() {

@@ -28,15 +28,9 @@ public:
     QComboBox* cboCH() const { return channelBox(); }
     QProgressBar* progressBar() const { return m_progressBar; }
     QPushButton* cmdUpLoad() const { return m_cmdUpLoad; }
-    QPushButton* cmdStop() const { return m_cmdStop; }
-    QPushButton* cmdClose() const { return m_cmdClose; }
 
     void cmdUpLoad_Click();
     void cmdStop_Click();
-    void cmdClose_Click();
-
-public Q_SLOTS:
-    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +44,4 @@ private:
 
     QProgressBar* m_progressBar;
     QPushButton* m_cmdUpLoad;
-    QPushButton* m_cmdStop;
-    QPushButton* m_cmdClose;
 };
