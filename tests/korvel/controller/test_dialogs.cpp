@@ -65,6 +65,10 @@ private Q_SLOTS:
     void exeModesWhileClosed();
 
 private:
+    // Shows the dialog over detected line ends; true when showing armed the detection, as
+    // the download dialog does. The link is left with the line ends detected again.
+    bool showArmsDetection(QDialog& d);
+
     std::unique_ptr<ScratchAppDir> m_app;
     std::unique_ptr<RecordingPresenter> m_presenter;
     std::unique_ptr<RecordingPort> m_port;
@@ -107,6 +111,14 @@ void TestDialogs::cleanup() {
     m_p.reset();
     m_link.reset();
     m_presenter.reset();
+}
+
+bool TestDialogs::showArmsDetection(QDialog& d) {
+    m_link->setRxState(LineSplitter::Detected);
+    d.show();
+    const bool armed = m_link->rxState() == LineSplitter::Armed;
+    m_link->setRxState(LineSplitter::Detected);
+    return armed;
 }
 
 void TestDialogs::trafficLog_data() {
@@ -247,12 +259,8 @@ void TestDialogs::downArmsDetectionAtEveryOpening() {
 }
 
 void TestDialogs::upProgressBeyondAnnounced() {
-    m_link->setRxState(LineSplitter::Detected);
     dlgUP d(m_p.get());
-    d.show();
-    // The upload dialog arms the line-end detection as the download dialog does.
-    QCOMPARE(m_link->rxState(), LineSplitter::Armed);
-    m_link->setRxState(LineSplitter::Detected);
+    QVERIFY(showArmsDetection(d));
     QVERIFY(m_link->upOpen());
     QTRY_VERIFY(m_p->waitChInfUp());
     m_link->receiveText(QStringLiteral("L2\r"));
@@ -270,12 +278,8 @@ void TestDialogs::upProgressBeyondAnnounced() {
 }
 
 void TestDialogs::upLocksChannelBoxWhileUploading() {
-    m_link->setRxState(LineSplitter::Detected);
     dlgUP d(m_p.get());
-    d.show();
-    // The upload dialog arms the line-end detection as the download dialog does.
-    QCOMPARE(m_link->rxState(), LineSplitter::Armed);
-    m_link->setRxState(LineSplitter::Detected);
+    QVERIFY(showArmsDetection(d));
     QTRY_VERIFY(m_p->waitChInfUp());
     QVERIFY(!d.cboCH()->isEnabled());
     QVERIFY(!d.cmdStop()->isEnabled());
@@ -299,12 +303,8 @@ void TestDialogs::upLocksChannelBoxWhileUploading() {
 }
 
 void TestDialogs::upStopSendsNg() {
-    m_link->setRxState(LineSplitter::Detected);
     dlgUP d(m_p.get());
-    d.show();
-    // The upload dialog arms the line-end detection as the download dialog does.
-    QCOMPARE(m_link->rxState(), LineSplitter::Armed);
-    m_link->setRxState(LineSplitter::Detected);
+    QVERIFY(showArmsDetection(d));
     QTRY_VERIFY(m_p->waitChInfUp());
     m_link->receiveText(QStringLiteral("L5\r"));
     QTest::mouseClick(d.cmdUpLoad(), Qt::LeftButton);
