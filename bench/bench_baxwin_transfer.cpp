@@ -3,8 +3,8 @@
 #include "baxwin/mdlfile.h"
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
-#include "shared/lingeringport.h"
 #include "shared/apppaths.h"
+#include "shared/lingeringport.h"
 #include "shared/portmap.h"
 #include "shared/ui/qtlinktimer.h"
 #include "shared/ui/qtserialport.h"
@@ -40,6 +40,7 @@ public:
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    AppPaths::setApplicationDirOverride(QStringLiteral(KORVEL_BENCH_APP_DIR));
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const QString appDir = AppPaths::applicationDir();
 
