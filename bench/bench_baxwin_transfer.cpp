@@ -27,6 +27,7 @@ constexpr int Baud = 38400;
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    AppPaths::setApplicationDirOverride(QStringLiteral(KORVEL_BENCH_APP_DIR));
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const QString appDir = AppPaths::applicationDir();
 

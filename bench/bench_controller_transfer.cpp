@@ -1,7 +1,6 @@
 // Download and upload of a full 200-step three-axis program through controller-sim: the time
 // against the simulator's wire-time bound at 38400 bit/s, and without pacing the program's own
 // turn-around from a reply's last byte to the next request's first byte.
-#include "shared/lingeringport.h"
 #include "korvel/controller/protocol.h"
 #include "korvel/model/commandtable.h"
 #include "korvel/model/programdoc.h"
@@ -11,6 +10,7 @@
 #include "shared/apppaths.h"
 #include "shared/inifile.h"
 #include "shared/linesplitter.h"
+#include "shared/lingeringport.h"
 #include "shared/portmap.h"
 #include "shared/ui/qtlinktimer.h"
 #include "shared/ui/qtserialport.h"
@@ -275,6 +275,7 @@ double median(std::vector<qint64> v) {
 // Argument: the number of paced runs (default 3).
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    AppPaths::setApplicationDirOverride(QStringLiteral(KORVEL_BENCH_APP_DIR));
     langFile().setINIFile(AppPaths::appFilePath(QStringLiteral("LANG1.DAT")));
     RunConfig::setControllerType(3);
     buildCommandTable();

@@ -81,6 +81,7 @@ void print(const char* what, const Stats& s, double target) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    AppPaths::setApplicationDirOverride(QStringLiteral(KORVEL_BENCH_APP_DIR));
     langFile().setINIFile(AppPaths::appFilePath(QStringLiteral("LANG0.DAT")));
     RunConfig::setControllerType(3);
 
