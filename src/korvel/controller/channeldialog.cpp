@@ -47,7 +47,10 @@ QPushButton* ChannelDialog::makeButton(const QString& text, const QString& name,
     return button;
 }
 
-QHBoxLayout* ChannelDialog::buttonRow(QPushButton* action) {
+QHBoxLayout* ChannelDialog::buttonRow(QPushButton* action, const QString& stopText) {
+    m_cmdStop = makeButton(stopText, QStringLiteral("cmdStop"), QStringLiteral("Cap002"));
+    m_cmdClose = makeButton(QString::fromUtf8("閉じる"), QStringLiteral("cmdClose"),
+                            QStringLiteral("Cap001"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(action);
     buttons->addWidget(m_cmdStop);

@@ -40,8 +40,8 @@ protected:
 
     // A button of the dialog's row, captioned from the language file by its key.
     QPushButton* makeButton(const QString& text, const QString& name, const QString& captionKey);
-    // The action button, Stop and Close in a row; Close closes the dialog.
-    QHBoxLayout* buttonRow(QPushButton* action);
+    // The action button, then Stop and Close made here, in a row; Close closes the dialog.
+    QHBoxLayout* buttonRow(QPushButton* action, const QString& stopText);
 
     QWidget* frameTx() const { return m_frameTx; }
     QComboBox* channelBox() const { return m_channelBox; }
@@ -50,7 +50,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
     KorvelProtocol* m_protocol;
-    // Made by each dialog before it lays out its buttonRow.
     QPushButton* m_cmdStop = nullptr;
     QPushButton* m_cmdClose = nullptr;
 

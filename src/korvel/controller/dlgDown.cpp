@@ -28,16 +28,12 @@ dlgDown::dlgDown(KorvelProtocol* protocol, QWidget* parent)
 
     m_cmdTx = makeButton(QString::fromUtf8("ﾀﾞｳﾝﾛｰﾄﾞ"), QStringLiteral("cmdTx"),
                          QStringLiteral("Cap003"));
-    m_cmdStop =
-        makeButton(QString::fromUtf8("中断"), QStringLiteral("cmdStop"), QStringLiteral("Cap002"));
-    m_cmdClose = makeButton(QString::fromUtf8("閉じる"), QStringLiteral("cmdClose"),
-                            QStringLiteral("Cap001"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frameTx());
     layout->addWidget(m_progressBar);
     layout->addWidget(m_lstDbg, 1);
-    layout->addLayout(buttonRow(m_cmdTx));
+    layout->addLayout(buttonRow(m_cmdTx, QString::fromUtf8("中断")));
     resize(420, 380);
 
     connect(m_cmdTx, &QPushButton::clicked, this, &dlgDown::cmdTx_Click);

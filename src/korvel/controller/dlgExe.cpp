@@ -18,14 +18,10 @@ dlgExe::dlgExe(KorvelProtocol* protocol, QWidget* parent)
 
     m_cmdStart =
         makeButton(QString::fromUtf8("実行"), QStringLiteral("cmdStart"), QStringLiteral("Cap003"));
-    m_cmdStop =
-        makeButton(QString::fromUtf8("停止"), QStringLiteral("cmdStop"), QStringLiteral("Cap002"));
-    m_cmdClose = makeButton(QString::fromUtf8("閉じる"), QStringLiteral("cmdClose"),
-                            QStringLiteral("Cap001"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frameTx());
-    layout->addLayout(buttonRow(m_cmdStart));
+    layout->addLayout(buttonRow(m_cmdStart, QString::fromUtf8("停止")));
 
     connect(m_cmdStart, &QPushButton::clicked, this, &dlgExe::cmdStart_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &dlgExe::cmdStop_Click);

@@ -24,15 +24,11 @@ dlgUP::dlgUP(KorvelProtocol* protocol, QWidget* parent)
 
     m_cmdUpLoad = makeButton(QString::fromUtf8("ｱｯﾌﾟﾛｰﾄﾞ"), QStringLiteral("cmdUpLoad"),
                              QStringLiteral("Cap003"));
-    m_cmdStop =
-        makeButton(QString::fromUtf8("中断"), QStringLiteral("cmdStop"), QStringLiteral("Cap002"));
-    m_cmdClose = makeButton(QString::fromUtf8("閉じる"), QStringLiteral("cmdClose"),
-                            QStringLiteral("Cap001"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frameTx());
     layout->addWidget(m_progressBar);
-    layout->addLayout(buttonRow(m_cmdUpLoad));
+    layout->addLayout(buttonRow(m_cmdUpLoad, QString::fromUtf8("中断")));
 
     connect(m_cmdUpLoad, &QPushButton::clicked, this, &dlgUP::cmdUpLoad_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &dlgUP::cmdStop_Click);
