@@ -27,6 +27,12 @@ void layoutWaitLabel(QLabel* label, QWidget* window, const QString& text) {
     label->setAlignment(Qt::AlignCenter);
     label->setText(text);
     label->adjustSize();
+    // A longer text than the design's widens the window instead of being cut.
+    const int margin = label->fontMetrics().averageCharWidth() * 2;
+    if (label->width() + margin > window->width())
+        window->setFixedWidth(label->width() + margin);
+    if (label->height() > window->height())
+        window->setFixedHeight(label->height() + margin);
     label->move((window->width() - label->width()) / 2, (window->height() - label->height()) / 2);
 }
 

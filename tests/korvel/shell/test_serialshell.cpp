@@ -109,6 +109,9 @@ private Q_SLOTS:
         QVERIFY(wait.windowTitle().isEmpty());
         QCOMPARE(wait.lblMsg()->text(),
                  langFile().GetINIStr(QStringLiteral("WaitLabel"), QStringLiteral("Mes002")));
+        // The 16-point text is never cut by the window's edges.
+        QVERIFY(wait.rect().contains(wait.lblMsg()->geometry()));
+        QVERIFY(wait.width() >= twipsToPixels(&wait, 4245, 855).width());
         // A check that ended before its window was shown does not leave the window open.
         dlgWait early;
         early.closeDialog();
