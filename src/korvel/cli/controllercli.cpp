@@ -261,6 +261,8 @@ public:
         const QString text = langFile().GetINIStr(QStringLiteral("MsgBox"), key);
         if (key == QLatin1String("Mes001")) {
             err(text + QLatin1Char('\n'));
+            // The refused line ends the upload; the answer to "NG:" is awaited apart, bounded.
+            done();
             return;
         }
         informed = true;

@@ -202,6 +202,7 @@ void TestCliController::uploadFailures_data() {
     QTest::newRow("error line") << "error=4@2" << 1 << "";
     QTest::newRow("unexpected line") << "reply=ok@1" << 1 << "UPLOAD:04";
     QTest::newRow("refused line") << "reply=AGO:A+1@3" << 1 << "NG:";
+    QTest::newRow("refused line, NG: unanswered") << "reply=AGO:A+1@3 noreply@NG:" << 1 << "NG:";
     QTest::newRow("no reply") << "noreply@4" << 4 << "";
 }
 
@@ -215,8 +216,11 @@ void TestCliController::uploadFailures() {
     f.write("{\"axes\":2,\"channels\":{\"04\":{\"state\":\"L\",\"steps\":"
             "[\"AGO:A1|AGO:B2\",\"W:10|U00:\",\"H:A|H:B\"]}}}");
     f.close();
-    SimController sim({QStringLiteral("--axes"), QStringLiteral("2"), QStringLiteral("--state"),
-                       f.fileName(), QStringLiteral("--fault"), fault});
+    QStringList args{QStringLiteral("--axes"), QStringLiteral("2"), QStringLiteral("--state"),
+                     f.fileName()};
+    for (const QString& one : fault.split(QLatin1Char(' ')))
+        args << QStringLiteral("--fault") << one;
+    SimController sim(args);
     const QString out = m_dir.filePath(QStringLiteral("never.txt"));
     const Result r =
         runCli({QStringLiteral("upload"), QStringLiteral("--channel"), QStringLiteral("4"),
