@@ -306,6 +306,20 @@ void TestProtocol::chains_data() {
                                      "timeout",     "message 4",     "up idle"};
     QTest::newRow("upload: no reply to UPLOAD")
         << "upload 9" << QStringList{"> UPLOAD:09", "timeout", "message 4", "up idle"};
+
+    // Split at CR, the LF of a CR LF controller that came after the next request leads the next
+    // line; it must not hide an error or the end of an upload.
+    QTest::newRow("late LF: error to a step")
+        << "download 5" << QStringList{"down busy 2",     "> LOAD:05", "< OK",       "down busy 2",
+                                       "> AGO:A100|U00:", "< \n!4",    "message 11", "down idle 2"};
+    QTest::newRow("late LF: channel query")
+        << "chinf-down 1" << QStringList{"chinf ",  "down busy 1", "> CHINF:01",
+                                         "< \nL12", "chinf L12",   "down idle 1"};
+    QTest::newRow("late LF: error to the connection check")
+        << "check" << QStringList{"> ?:", "< \n!0", "message 7", "close wait"};
+    QTest::newRow("late LF: upload lines and its end")
+        << "upload 3" << QStringList{"> UPLOAD:03", "< \nAGO:A+00001000", "plus1",  "> ",
+                                     "< \n",        "info Mes021",        "unload", "new window 2"};
 }
 
 void TestProtocol::chains() {
