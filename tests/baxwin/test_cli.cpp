@@ -33,6 +33,8 @@ private Q_SLOTS:
     void badParameterFile();
     void badArguments_data();
     void badArguments();
+    void help_data();
+    void help();
 
 private:
     QTemporaryDir m_dir;
@@ -273,6 +275,23 @@ void TestCli::badArguments() {
     const CliRun r = runCli(args);
     QCOMPARE(r.exitCode, 1);
     QVERIFY(r.err.contains(QStringLiteral("usage")));
+}
+
+void TestCli::help_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")};
+    QTest::newRow("help") << QStringList{QStringLiteral("help")};
+    QTest::newRow("after a command")
+        << QStringList{QStringLiteral("write"), QStringLiteral("--help")};
+}
+
+void TestCli::help() {
+    QFETCH(QStringList, args);
+    const CliRun r = runCli(args);
+    QCOMPARE(r.exitCode, 0);
+    for (const char* word :
+         {"read --output FILE", "write FILE [--flash]", "--port", "--settings", "--lang", "--defs"})
+        QVERIFY2(r.out.contains(QLatin1String(word)), word);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

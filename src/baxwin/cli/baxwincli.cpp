@@ -63,6 +63,32 @@ struct Options {
     int flashTimeoutMs = ParamLink::DefaultFlashReplyMs;
 };
 
+const char* const kHelp =
+    "Usage: baxwin-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Reads and writes the controller's parameters on the same transfer logic as Baxwin.\n"
+    "\n"
+    "Commands:\n"
+    "  read --output FILE     Read every used parameter and write them as a parameter file\n"
+    "                         (99 lines \"n,axis1,axis2,axis3\").\n"
+    "  write FILE [--flash]   Write every used parameter from FILE; with --flash, then make\n"
+    "                         the controller store them in its flash memory.\n"
+    "  help                   Show this text.\n"
+    "\n"
+    "Options (after the command, in any order):\n"
+    "  --port P            A device path such as /dev/ttyUSB0, or COM1..COM8 through the\n"
+    "                      port map (ports.cfg). Required.\n"
+    "  --settings S        Line parameters, default 9600,N,8,1.\n"
+    "  --lang L            Language of the messages and of the default definition file:\n"
+    "                      1 selects language 1, anything else language 0.\n"
+    "  --defs FILE         Parameter definition file (default par0.ini or par1.ini beside\n"
+    "                      the program, by the language).\n"
+    "  --timeout MS        Wait MS ms for each reply (default 3000).\n"
+    "  --flash-timeout MS  Wait MS ms for the flash store's reply (default 10000).\n"
+    "\n"
+    "Exit status: 0 on success; 1 with the message text on an error reply, a missing reply,\n"
+    "a bad file or wrong arguments.\n";
+
 int usage(const QString& problem) {
     err() << "baxwin-cli: " << problem << Qt::endl
           << "usage: baxwin-cli read --output FILE [options]" << Qt::endl
@@ -155,6 +181,12 @@ bool parse(const QStringList& args, Options& o, QString& problem) {
 } // namespace
 
 int run(const QStringList& args) {
+    if (!args.isEmpty() &&
+        (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
+         args[0] == QLatin1String("help") || args.contains(QStringLiteral("--help")))) {
+        QTextStream(stdout) << kHelp;
+        return 0;
+    }
     Options o;
     QString problem;
     if (!parse(args, o, problem))
