@@ -9,6 +9,7 @@
 #include "korvel/model/runconfig.h"
 #include "korvel/model/uploadbuffer.h"
 #include "korvel/shell/messages.h"
+#include "korvel/shell/typcfg.h"
 #include "shared/apppaths.h"
 #include "shared/comsettings.h"
 #include "shared/inifile.h"
@@ -154,9 +155,6 @@ QString parse(const QStringList& args, Options& o) {
         o.command == QLatin1String("upload") || o.command == QLatin1String("start");
     if (needsChannel && o.channel == 0)
         return QStringLiteral("--channel is required");
-    if ((o.command == QLatin1String("download") || o.command == QLatin1String("upload")) &&
-        o.type == 0)
-        return QStringLiteral("--type is required");
     if (o.command == QLatin1String("download") && o.file.isEmpty())
         return QStringLiteral("no file given");
     if (o.command == QLatin1String("upload") && o.output.isEmpty())
@@ -393,10 +391,10 @@ const char* helpText() {
            "  check-connection             Ask the controller whether it answers (\"?:\" then\n"
            "                               \"CHINF:01\").\n"
            "  chinf --channel C            Print the state of program channel C (1..15).\n"
-           "  download --channel C --type N FILE\n"
+           "  download --channel C [--type N] FILE\n"
            "                               Read FILE as 'check' does and transmit it into\n"
            "                               channel C; a progress line on a terminal.\n"
-           "  upload --channel C --type N --output FILE\n"
+           "  upload --channel C [--type N] --output FILE\n"
            "                               Read channel C back and write it as a program file.\n"
            "  start --channel C            Start the program of channel C (\"LOAD:99\", \"Z:\").\n"
            "  stop                         Stop the running program (\"LOAD:99\", \"U07:\").\n"
@@ -408,7 +406,9 @@ const char* helpText() {
            "                     port map (ports.cfg); default: the port of com.cfg.\n"
            "  --settings S       Line parameters, default 9600,N,8,1.\n"
            "  --lang L           Language of the messages, as for 'check'.\n"
-           "  --type N           Controller type 1, 2 or 3.\n"
+           "  --type N           Controller type 1, 2 or 3. Default: for download the\n"
+           "                     file's axis count, otherwise the type Korvel last\n"
+           "                     used (typ.cfg).\n"
            "  --log FILE         Write the traffic log as the download dialog shows it.\n"
            "  --reply-timeout MS Wait MS ms for each reply (default 3000).\n"
            "  --wake             Send the wake-up \"?:\" first (not with check-connection).\n"
@@ -422,6 +422,20 @@ const char* helpText() {
            "   2  wrong arguments, or a file that cannot be read or written\n";
 }
 
+// Without --type a download takes the axis count of its file, and the other commands the
+// controller type Korvel remembers in typ.cfg.
+int defaultType(const Options& o) {
+    if (o.command == QLatin1String("download")) {
+        QFile f(o.file);
+        if (f.open(QIODevice::ReadOnly)) {
+            const ProgramHeader h = parseProgramHeader(programFileLines(f.read(4096)).value(0));
+            if (h.valid)
+                return h.axes;
+        }
+    }
+    return readControllerType();
+}
+
 int run(const QStringList& args) {
     Options o;
     const QString bad = parse(args, o);
@@ -432,7 +446,7 @@ int run(const QStringList& args) {
     RunConfig::setCommandLineArgument(o.lang);
     RunConfig::setLanguageNo(languageNo);
     langFile().setINIFile(AppPaths::appFilePath(QStringLiteral("LANG%1.DAT").arg(languageNo)));
-    RunConfig::setControllerType(o.type == 0 ? 3 : o.type);
+    RunConfig::setControllerType(o.type == 0 ? defaultType(o) : o.type);
     buildCommandTable();
     buildParameterLimits();
 

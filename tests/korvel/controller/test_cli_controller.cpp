@@ -95,18 +95,21 @@ void TestCliController::roundTrip_data() {
     QTest::addColumn<int>("axes");
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("lineEnd");
+    // Without --type a download takes the axis count of its file.
+    QTest::addColumn<bool>("typeOnDownload");
     QTest::newRow("one axis") << 1 << "p1.txt"
-                              << "crlf";
-    QTest::newRow("two axes, LF") << 2 << "p2.txt"
-                                  << "lf";
+                              << "crlf" << true;
+    QTest::newRow("two axes, LF, download without --type") << 2 << "p2.txt"
+                                                           << "lf" << false;
     QTest::newRow("three axes, CR") << 3 << "p3.txt"
-                                    << "cr";
+                                    << "cr" << true;
 }
 
 void TestCliController::roundTrip() {
     QFETCH(int, axes);
     QFETCH(QString, program);
     QFETCH(QString, lineEnd);
+    QFETCH(bool, typeOnDownload);
     SimController sim(
         {QStringLiteral("--axes"), QString::number(axes), QStringLiteral("--line-end"), lineEnd});
     QVERIFY(!sim.device().isEmpty());
@@ -114,10 +117,18 @@ void TestCliController::roundTrip() {
     const QString in = m_dir.filePath(program);
     const QString log = m_dir.filePath(QStringLiteral("log-%1.txt").arg(axes));
     // Options after the command in any order, the file among them.
-    Result r = runCli({QStringLiteral("download"), QStringLiteral("--lang"), QStringLiteral("1"),
-                       in, QStringLiteral("--channel"), QStringLiteral("7"),
-                       QStringLiteral("--port=") + sim.device(), QStringLiteral("--type"), type,
-                       QStringLiteral("--log"), log});
+    QStringList download{QStringLiteral("download"),
+                         QStringLiteral("--lang"),
+                         QStringLiteral("1"),
+                         in,
+                         QStringLiteral("--channel"),
+                         QStringLiteral("7"),
+                         QStringLiteral("--port=") + sim.device(),
+                         QStringLiteral("--log"),
+                         log};
+    if (typeOnDownload)
+        download << QStringLiteral("--type") << type;
+    Result r = runCli(download);
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out.trimmed(), langText(QStringLiteral("MsgBox"), QStringLiteral("Mes008")));
     const QString out = m_dir.filePath(QStringLiteral("up-%1.txt").arg(axes));
@@ -309,7 +320,7 @@ void TestCliController::usage_data() {
     QTest::newRow("no channel") << QStringList{"chinf", "--port", "/dev/null"};
     QTest::newRow("channel 16") << QStringList{"start", "--channel", "16"};
     QTest::newRow("bad settings") << QStringList{"stop", "--settings", "9600,X,8,1"};
-    QTest::newRow("download without type") << QStringList{"download", "--channel", "1", "f"};
+    QTest::newRow("download without file") << QStringList{"download", "--channel", "1"};
     QTest::newRow("upload without output")
         << QStringList{"upload", "--channel", "1", "--type", "2"};
     QTest::newRow("unknown option") << QStringList{"stop", "--speed", "1"};
