@@ -21,15 +21,15 @@ bool readCount(const QString& s, int min, int* out) {
 
 } // namespace
 
-bool parseFault(const QString& spec, Fault* fault, QString* why) {
-    const qsizetype at = spec.indexOf(QLatin1Char('@'));
+bool parseFault(const QString& option, Fault* fault, QString* why) {
+    const qsizetype at = option.indexOf(QLatin1Char('@'));
     if (at <= 0) {
-        *why = QStringLiteral("expected ACTION@SELECTOR: ") + spec;
+        *why = QStringLiteral("expected ACTION@SELECTOR: ") + option;
         return false;
     }
     Fault f;
-    const QString action = spec.left(at);
-    const QString selector = spec.mid(at + 1);
+    const QString action = option.left(at);
+    const QString selector = option.mid(at + 1);
     const qsizetype eq = action.indexOf(QLatin1Char('='));
     const QString name = eq < 0 ? action : action.left(eq);
     const QString arg = eq < 0 ? QString() : action.mid(eq + 1);

@@ -34,7 +34,7 @@ struct Fault {
     bool selects(int number, const QByteArray& request) const;
 };
 
-bool parseFault(const QString& spec, Fault* fault, QString* why);
+bool parseFault(const QString& option, Fault* fault, QString* why);
 
 // The bytes of `count` noise characters: never CR or LF, so no line ends.
 QByteArray noiseBytes(int count);

@@ -146,10 +146,10 @@ int main(int argc, char* argv[]) {
         !readInt(parser, flashOpt, 0, 3600000, &flashDelay) ||
         !readInt(parser, idleOpt, 1, 86400000, &opt.exitAfterIdleMs))
         return fail(QStringLiteral("times are whole milliseconds"));
-    for (const QString& spec : parser.values(faultOpt)) {
+    for (const QString& option : parser.values(faultOpt)) {
         Sim::Fault f;
         QString why;
-        if (!Sim::parseFault(spec, &f, &why))
+        if (!Sim::parseFault(option, &f, &why))
             return fail(why);
         opt.faults << f;
     }

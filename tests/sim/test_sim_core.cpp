@@ -127,8 +127,8 @@ private Q_SLOTS:
     void stateFromOtherAxisCount();
     void definitions_data();
     void definitions();
-    void faultSpec_data();
-    void faultSpec();
+    void faultOption_data();
+    void faultOption();
     void requestLines();
 };
 
@@ -480,8 +480,8 @@ void TestSimCore::definitions() {
     QCOMPARE(d.def(param).used, used);
 }
 
-void TestSimCore::faultSpec_data() {
-    QTest::addColumn<QString>("spec");
+void TestSimCore::faultOption_data() {
+    QTest::addColumn<QString>("option");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("text");
@@ -489,9 +489,9 @@ void TestSimCore::faultSpec_data() {
     QTest::addColumn<QByteArray>("selects");
     QTest::addColumn<QByteArray>("skips");
     using K = Fault::Kind;
-    auto row = [](const char* name, const char* spec, bool ok, K kind, const char* text, int number,
-                  const char* sel, const char* skip) {
-        QTest::newRow(name) << QString::fromLatin1(spec) << ok << int(kind) << QByteArray(text)
+    auto row = [](const char* name, const char* option, bool ok, K kind, const char* text,
+                  int number, const char* sel, const char* skip) {
+        QTest::newRow(name) << QString::fromLatin1(option) << ok << int(kind) << QByteArray(text)
                             << number << QByteArray(sel) << QByteArray(skip);
     };
     row("default error by number", "error@3", true, K::Error, "!0", 3, "", "");
@@ -510,8 +510,8 @@ void TestSimCore::faultSpec_data() {
     row("delay without time", "delay@1", false, K::Error, "", 0, "", "");
 }
 
-void TestSimCore::faultSpec() {
-    QFETCH(QString, spec);
+void TestSimCore::faultOption() {
+    QFETCH(QString, option);
     QFETCH(bool, ok);
     QFETCH(int, kind);
     QFETCH(QByteArray, text);
@@ -520,7 +520,7 @@ void TestSimCore::faultSpec() {
     QFETCH(QByteArray, skips);
     Fault f;
     QString why;
-    QCOMPARE(parseFault(spec, &f, &why), ok);
+    QCOMPARE(parseFault(option, &f, &why), ok);
     if (!ok)
         return;
     QCOMPARE(int(f.kind), kind);
