@@ -99,12 +99,7 @@ bool ParamLink::checkReplyError(const QString& line) {
     return false;
 }
 
-void ParamLink::dispatchReply(const QString& received) {
-    // Lines end at CR; the LF of a CR LF controller that arrives after the next request went out
-    // would otherwise open the next reply and spoil its first value.
-    QString line = received;
-    while (line.startsWith(QLatin1Char('\n')))
-        line.remove(0, 1);
+void ParamLink::dispatchReply(const QString& line) {
     const bool ok = checkReplyError(line);
     ParamTransfer* t = m_transfer;
     if (m_waitProbeRead) {

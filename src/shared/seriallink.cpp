@@ -68,13 +68,25 @@ void SerialLink::wakeController() {
 
 void SerialLink::receiveText(const QString& data) {
     echo(data, true);
-    const bool startDetection = m_splitter.feed(data, [this](const QString& line) {
+    const bool startDetection = m_splitter.feed(data, [this](const QString& received) {
         ReplyDispatcher* target = m_upOpen ? m_uploadDispatcher : m_dispatcher;
         if (target)
-            target->dispatchReply(line);
+            target->dispatchReply(replyLine(received));
     });
     if (startDetection)
         setCrLfTimer(true);
+}
+
+QString SerialLink::replyLine(const QString& line) const {
+    // Split at CR, the LF of a CR LF controller that arrived after the next request went out
+    // leads the next line and would hide an error reply or spoil a value; a controller that ends
+    // its lines with CR alone never sends an LF.
+    if (m_splitter.lineEnd() != LineSplitter::EndCr)
+        return line;
+    qsizetype n = 0;
+    while (n < line.size() && line.at(n) == QLatin1Char('\n'))
+        ++n;
+    return line.mid(n);
 }
 
 void SerialLink::endExchange() {

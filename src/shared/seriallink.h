@@ -142,6 +142,7 @@ public:
 
 private:
     void echo(const QString& text, bool bDir);
+    QString replyLine(const QString& line) const;
 
     SerialPortService* m_port;
     LinkTimer* m_replyTimer;

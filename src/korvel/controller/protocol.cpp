@@ -243,19 +243,7 @@ void KorvelProtocol::stopUpload() {
 
 // ---- dispatchers ----
 
-QString KorvelProtocol::replyText(const QString& line) const {
-    // Split at CR, the LF of a CR LF controller that arrived after the next request was sent
-    // leads the next line; a controller that ends its lines with CR alone never sends an LF.
-    if (m_link->lineEnd() != LineSplitter::EndCr)
-        return line;
-    qsizetype n = 0;
-    while (n < line.size() && line.at(n) == QLatin1Char('\n'))
-        ++n;
-    return line.mid(n);
-}
-
-void KorvelProtocol::dispatchReply(const QString& received) {
-    const QString line = replyText(received);
+void KorvelProtocol::dispatchReply(const QString& line) {
     if (m_waitCheck) {
         if (m_checkPhase == 0) {
             m_link->endExchange();
@@ -340,8 +328,7 @@ qint16 KorvelProtocol::classifyUploadLine(const QString& line) {
     return programLetters.contains(line.front()) ? 1 : -1;
 }
 
-void KorvelProtocol::dispatchUploadReply(const QString& received) {
-    const QString line = replyText(received);
+void KorvelProtocol::dispatchUploadReply(const QString& line) {
     if (m_waitChInfUp) {
         const bool err = m_link->checkReplyError(line);
         m_link->endExchange();

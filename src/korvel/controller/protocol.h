@@ -171,7 +171,6 @@ private:
         KorvelProtocol* m_owner;
     };
 
-    QString replyText(const QString& line) const;
     void send(const QString& text, bool bTimer);
     void downIdle(int iMode);
     void exeIdle();
