@@ -9,30 +9,35 @@ namespace {
 
 constexpr int kMaxAxes = 3;
 
-// The number's digits without leading zeros, padded with zeros to at least width digits; a
-// negative number keeps its sign in front.
-QString zeroPadded(const QString& value, int width) {
+struct WholeNumber {
+    bool negative = false;
+    QString digits; // without leading zeros, "0" for zero
+};
+
+WholeNumber wholeNumber(const QString& value) {
     const Numbers::LeadingNumber n = Numbers::scanLeadingNumber(value);
-    QString digits = n.intDigits;
-    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
-        digits.remove(0, 1);
-    if (digits.isEmpty())
-        digits = QStringLiteral("0");
-    const bool negative = n.negative && digits != QLatin1String("0");
-    digits = digits.rightJustified(width, QLatin1Char('0'));
-    return negative ? QLatin1Char('-') + digits : digits;
+    WholeNumber w;
+    w.digits = n.intDigits;
+    while (w.digits.size() > 1 && w.digits.front() == QLatin1Char('0'))
+        w.digits.remove(0, 1);
+    if (w.digits.isEmpty())
+        w.digits = QStringLiteral("0");
+    w.negative = n.negative && w.digits != QLatin1String("0");
+    return w;
 }
 
+// Padded with zeros to at least width digits; a negative number keeps its sign in front.
+QString zeroPadded(const QString& value, int width) {
+    const WholeNumber w = wholeNumber(value);
+    const QString digits = w.digits.rightJustified(width, QLatin1Char('0'));
+    return w.negative ? QLatin1Char('-') + digits : digits;
+}
+
+// "+" or "-", then the digits padded with zeros to at least width.
 QString signedPadded(const QString& value, int width) {
-    const Numbers::LeadingNumber n = Numbers::scanLeadingNumber(value);
-    QString digits = n.intDigits;
-    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
-        digits.remove(0, 1);
-    if (digits.isEmpty())
-        digits = QStringLiteral("0");
-    const bool negative = n.negative && digits != QLatin1String("0");
-    return (negative ? QLatin1Char('-') : QLatin1Char('+')) +
-           digits.rightJustified(width, QLatin1Char('0'));
+    const WholeNumber w = wholeNumber(value);
+    return (w.negative ? QLatin1Char('-') : QLatin1Char('+')) +
+           w.digits.rightJustified(width, QLatin1Char('0'));
 }
 
 int readInt(const QString& text) {
