@@ -1,6 +1,7 @@
 #include "baxwin/parcoding.h"
 
 #include "shared/numbers.h"
+#include "shared/seriallink.h"
 
 #include <QStringList>
 
@@ -72,14 +73,9 @@ QString flashStoreText() {
 }
 
 QString errorReplyKey(const QString& line) {
-    if (line == QLatin1String("!"))
-        return QStringLiteral("Mes018");
-    if (line.size() != 2 || line[0] != QLatin1Char('!'))
-        return QString();
-    const QChar c = line[1];
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('8'))
-        return QStringLiteral("Mes%1").arg(9 + (c.unicode() - '0'), 3, 10, QLatin1Char('0'));
-    return QStringLiteral("Mes018");
+    // The error replies and their message keys are those of the link both programs share.
+    const int code = replyErrorCode(line);
+    return code == 0 ? QString() : linkMessageKey(code);
 }
 
 int axisCountFromProbe(const QString& reply, int current) {
