@@ -1,12 +1,13 @@
 #include "korvel/shell/MDIFormMain.h"
 #include "korvel/shell/frmStart.h"
+#include "shared/ui/appidentity.h"
 #include "shared/ui/qtmessagepresenter.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Korvel"));
+    AppIdentity::apply(app, AppIdentity::Program::Korvel);
     // The program ends when its main window closes or the start-up window is cancelled; tool
     // windows closing must not end it on their own.
     app.setQuitOnLastWindowClosed(false);
