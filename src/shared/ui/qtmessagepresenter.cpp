@@ -60,17 +60,21 @@ MsgResult QtMessagePresenter::present(const MessageRequest& request) {
     }
     box.setStandardButtons(buttons);
     box.setDefaultButton(toStandard(request.defaultButton));
+    // exec() gives the pressed button; Escape and the close box give the box's escape button
+    // (Cancel, else No, else the only button).
     switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
     case QMessageBox::Yes:
         return MsgResult::Yes;
     case QMessageBox::No:
         return MsgResult::No;
-    case QMessageBox::Cancel:
-        return MsgResult::Cancel;
     default:
         break;
     }
-    // Closing the box with Escape or its close box counts as its escape button.
+    // Closed without any button (the box was destroyed by its parent): the safe answer.
     if (request.buttons == MsgButtons::YesNoCancel || request.buttons == MsgButtons::OkCancel)
         return MsgResult::Cancel;
     if (request.buttons == MsgButtons::YesNo)
