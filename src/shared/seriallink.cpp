@@ -69,6 +69,9 @@ void SerialLink::wakeController() {
 void SerialLink::receiveText(const QString& data) {
     echo(data, true);
     const bool startDetection = m_splitter.feed(data, [this](const QString& received) {
+        // A reply line ends the wait for it at once: a message box that the dispatcher shows
+        // for it must not be followed by a time-out of the same request.
+        m_replyTimer->stop();
         ReplyDispatcher* target = m_upOpen ? m_uploadDispatcher : m_dispatcher;
         if (target)
             target->dispatchReply(replyLine(received));
@@ -146,9 +149,23 @@ void SerialLink::stopTimers() {
 }
 
 void SerialLink::onReceive() {
-    const QByteArray bytes = m_port->readAll();
-    if (!bytes.isEmpty())
-        receiveText(QString::fromLatin1(bytes));
+    // A dispatch may show a message box: bytes that arrive while it is open raise no further
+    // notification (the port does not repeat it inside its own), and one that comes through
+    // another route must not dispatch inside the dispatch. Both are read here when it returns.
+    if (m_receiving) {
+        m_receiveAgain = true;
+        return;
+    }
+    m_receiving = true;
+    for (;;) {
+        m_receiveAgain = false;
+        const QByteArray bytes = m_port->readAll();
+        if (!bytes.isEmpty())
+            receiveText(QString::fromLatin1(bytes));
+        else if (!m_receiveAgain)
+            break;
+    }
+    m_receiving = false;
 }
 
 void SerialLink::onReplyTimer() {

@@ -157,6 +157,8 @@ private:
     LineSplitter m_splitter;
     bool m_downOpen = false;
     bool m_upOpen = false;
+    bool m_receiving = false;
+    bool m_receiveAgain = false;
     int m_replyMs = ReplyIntervalMs;
     int m_crLfMs = CrLfIntervalMs;
     int m_wakeMs = WakeWaitMs;

@@ -253,7 +253,12 @@ private Q_SLOTS:
         QCOMPARE(int(link.lineEnd()), int(LineSplitter::EndCrLf));
         QVERIFY(!main.TimerCrLf()->isActive());
 
-        // Nobody ends this exchange: the reply timer's tick reports the missing reply.
+        // The reply ended the wait for it; a request left unanswered times out through the
+        // main window's reply timer.
+        QVERIFY(!main.Timer()->isActive());
+        link.sendText(QStringLiteral("CHINF:02\r\n"));
+        link.setReplyTimer(true);
+        QCOMPARE(pty.waitForRequest(), QByteArray("CHINF:02\r\n"));
         QTRY_COMPARE(presenter.shown().size(), 1);
         QCOMPARE(presenter.shown().first().text,
                  langFile().GetINIStr(QStringLiteral("MsgBox"), QStringLiteral("Mes006")));
