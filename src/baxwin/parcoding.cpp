@@ -80,6 +80,10 @@ QString errorReplyKey(const QString& line) {
 
 int axisCountFromProbe(const QString& reply, int current) {
     const qsizetype fields = reply.split(QLatin1Char(',')).size();
+    // A one-axis controller answers its single axis value alone; a lone word such as OK is no
+    // value and tells nothing.
+    if (fields == 1)
+        return Numbers::scanLeadingNumber(reply).found ? 1 : current;
     if (fields == 2)
         return 2;
     if (fields == 4 || fields == 6)
@@ -99,6 +103,10 @@ bool decodeReadReply(int n, int kind, int axisCount, const QString& reply, ParVa
     }
     if (kind == 0) {
         const QStringList f = reply.split(QLatin1Char(','));
+        if (axisCount == 1) {
+            table.at(n, 1) = Numbers::plainForm(f[0]);
+            return true;
+        }
         if (f.size() < 2)
             return false;
         const int taken = f.size() >= 4 ? 3 : 2;

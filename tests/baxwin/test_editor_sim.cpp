@@ -142,6 +142,7 @@ void TestEditorSim::readFromController() {
 
 void TestEditorSim::readEditWriteFlashRead_data() {
     QTest::addColumn<int>("axes");
+    QTest::newRow("one axis") << 1;
     QTest::newRow("two axes") << 2;
     QTest::newRow("three axes") << 3;
 }
@@ -160,13 +161,15 @@ void TestEditorSim::readEditWriteFlashRead() {
     QVERIFY(m_w->buttonsEnabled());
     QVERIFY(m_w->cmdCtrl()->isEnabled());
     const ParDefs& d = m_w->parDefs();
-    QCOMPARE(m_w->values().at(8, 2), d[8].defaultValue);
-    QCOMPARE(m_w->grdGrid()->item(rowOf(8), 2)->text(), d[8].defaultValue);
+    const int lastAxis = axes; // the per-axis column of the controller's last axis
+    QCOMPARE(m_w->values().at(8, lastAxis), d[8].defaultValue);
+    QCOMPARE(m_w->grdGrid()->item(rowOf(8), lastAxis)->text(), d[8].defaultValue);
     const QString unread =
         langFile().GetINIStr(QStringLiteral("frmWait"), QStringLiteral("Mes001"));
-    QCOMPARE(m_w->values().at(8, 3), axes == 3 ? d[8].defaultValue : unread);
+    for (int a = axes + 1; a <= 3; ++a)
+        QCOMPARE(m_w->values().at(8, a), unread);
 
-    edit(8, 2, QStringLiteral("30000"));
+    edit(8, lastAxis, QStringLiteral("30000"));
     edit(11, 1, QStringLiteral("-1500"));
     edit(22, 2, QStringLiteral("0"));
     edit(53, 1, QStringLiteral("3121"));
@@ -211,7 +214,7 @@ void TestEditorSim::readEditWriteFlashRead() {
     }
     QCOMPARE(m_w->values().at(53, 1), QStringLiteral("3121"));
     QCOMPARE(m_w->tabKind(), 0);
-    QCOMPARE(m_w->grdGrid()->item(rowOf(8), 2)->text(), QStringLiteral("30000"));
+    QCOMPARE(m_w->grdGrid()->item(rowOf(8), lastAxis)->text(), QStringLiteral("30000"));
 }
 
 void TestEditorSim::abortLeavesValues_data() {

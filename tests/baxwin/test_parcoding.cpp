@@ -76,7 +76,8 @@ void TestParCoding::axisCountFromProbe_data() {
     QTest::newRow("two fields") << "1,0" << 0 << 2;
     QTest::newRow("four fields") << "1,0,0,0" << 2 << 3;
     QTest::newRow("six fields") << "1,0,0,0,0,0" << 0 << 3;
-    QTest::newRow("one field keeps 0") << "1" << 0 << 0;
+    QTest::newRow("one field: one axis") << "1" << 0 << 1;
+    QTest::newRow("one field after three") << "500" << 3 << 1;
     QTest::newRow("three fields keep 2") << "1,0,0" << 2 << 2;
     QTest::newRow("five fields keep 3") << "1,2,3,4,5" << 3 << 3;
     QTest::newRow("OK keeps") << "OK" << 3 << 3;
@@ -108,6 +109,12 @@ void TestParCoding::decodeReadReply_data() {
     QTest::newRow("per-axis with 0 axes still stored")
         << 8 << 0 << 0 << "5,6" << true << sl({"5", "6", "-"});
     QTest::newRow("per-axis one field refused") << 8 << 0 << 3 << "100" << false << untouched;
+    QTest::newRow("per-axis one axis")
+        << 8 << 0 << 1 << "+00000100" << true << sl({"100", "-", "-"});
+    QTest::newRow("per-axis one axis takes the first field only")
+        << 8 << 0 << 1 << "100,200" << true << sl({"100", "-", "-"});
+    QTest::newRow("common one axis") << 60 << 1 << 1 << "3" << true << sl({"3", "-", "-"});
+    QTest::newRow("53 one axis") << 53 << 1 << 1 << "1,0,2,1" << true << sl({"1021", "-", "-"});
     QTest::newRow("per-axis empty refused") << 8 << 0 << 3 << "" << false << untouched;
     QTest::newRow("common 012") << 60 << 1 << 3 << "012" << true << sl({"12", "12", "12"});
     QTest::newRow("common -5 two axes") << 60 << 1 << 2 << "-5" << true << sl({"-5", "-5", "-"});
@@ -143,6 +150,9 @@ void TestParCoding::encodeWrite_data() {
     QTest::addColumn<QString>("command");
     QTest::newRow("per-axis three axes")
         << 8 << 0 << 3 << sl({"1000", "2000", "3000"}) << "P:08A1000B2000C3000\r\n";
+    QTest::newRow("per-axis one axis A only")
+        << 4 << 0 << 1 << sl({"7", "12", "0"}) << "P:04A07\r\n";
+    QTest::newRow("common one axis") << 60 << 1 << 1 << sl({"2", "", ""}) << "P:60,2\r\n";
     QTest::newRow("per-axis two axes no C")
         << 8 << 0 << 2 << sl({"1000", "2000", "3000"}) << "P:08A1000B2000\r\n";
     QTest::newRow("per-axis text unchanged")
