@@ -1,5 +1,9 @@
 #include "baxwin/partables.h"
 
+#include "shared/numbers.h"
+
+#include <QRegularExpression>
+
 QList<int> ParDefs::usedOfKind(int kind) const {
     QList<int> rows;
     for (int n = 1; n <= MaxParNo; ++n) {
@@ -19,20 +23,16 @@ int ParDefs::transferCount() const {
 }
 
 int parNoFromField(const QString& field) {
-    QString t = field.trimmed();
-    if (t.isEmpty())
+    // A whole number however it is written: blanks around, an optional sign, digits and an
+    // optional decimal part of zeros (+5 and 5.0 name parameter 5). A fraction names none.
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    const QString t = field.trimmed();
+    if (!number.match(t).hasMatch())
         return 0;
-    for (QChar c : t) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return 0;
-    }
-    // Leading zeros do not count; a number of more than two digits is out of range.
-    while (t.size() > 1 && t.front() == QLatin1Char('0'))
-        t.remove(0, 1);
-    if (t.size() > 2)
+    const double v = Numbers::numericValue(t);
+    if (v != Numbers::roundHalfEven(v))
         return 0;
-    const int n = t.toInt();
-    return isParNo(n) ? n : 0;
+    return v >= 1 && v <= MaxParNo ? static_cast<int>(v) : 0;
 }
 
 QString parNoText(int n) {

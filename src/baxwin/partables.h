@@ -53,7 +53,8 @@ private:
     std::array<QString, MaxParNo * MaxAxis> m_v{};
 };
 
-// A whole number 1 to 99 written in decimal digits (blanks around it allowed); 0 otherwise.
+// The parameter number of a file field: a whole number 1 .. 99 in decimal (blanks around, a
+// sign and a decimal part of zeros allowed); 0 otherwise.
 int parNoFromField(const QString& field);
 // The parameter number as the grid and the commands show it: at least two digits.
 QString parNoText(int n);

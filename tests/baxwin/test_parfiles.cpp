@@ -246,9 +246,13 @@ void TestParFiles::parameterNumberForms_data() {
     QTest::newRow("blanks around") << QByteArray(" 7 ");
     QTest::newRow("four digits") << QByteArray("0007");
     QTest::newRow("many leading zeros") << QByteArray("0000000007");
+    QTest::newRow("plus sign") << QByteArray("+7");
+    QTest::newRow("decimal zero") << QByteArray("7.0");
+    QTest::newRow("point without fraction") << QByteArray("7.");
+    QTest::newRow("decimal zeros") << QByteArray("7.000");
 }
 
-// Any whole number 1 to 99 names its parameter, however many leading zeros it carries.
+// Any whole number 1 to 99 names its parameter, however it is written.
 void TestParFiles::parameterNumberForms() {
     QFETCH(QByteArray, number);
     m_app->write(QStringLiteral("p.txt"), number + ",a,b,c\r\n");
@@ -276,6 +280,9 @@ void TestParFiles::badParameterFiles_data() {
     QTest::newRow("number 100") << QByteArray("100,1,2,3");
     QTest::newRow("number negative") << QByteArray("-1,1,2,3");
     QTest::newRow("number huge") << QByteArray("70000,1,2,3");
+    QTest::newRow("number with fraction") << QByteArray("7.5,1,2,3");
+    QTest::newRow("number with text after it") << QByteArray("5x,1,2,3");
+    QTest::newRow("lone sign") << QByteArray("+,1,2,3");
 }
 
 // A bad line 40: message, then every value, lines 1 to 39 too, takes its default.
