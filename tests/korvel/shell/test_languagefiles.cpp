@@ -15,6 +15,10 @@ private Q_SLOTS:
     void everyKeyPresent();
     void commandTexts_data();
     void commandTexts();
+    void menusCarryAccessKeys_data();
+    void menusCarryAccessKeys();
+    void joinedTextsKeepTheirBlanks_data();
+    void joinedTextsKeepTheirBlanks();
 };
 
 namespace {
@@ -110,6 +114,72 @@ void TestLanguageFiles::commandTexts() {
         QVERIFY(!commandField(cmd, CommandField::Units).contains(QLatin1Char('|')));
     }
     QCOMPARE(names.size(), Cmd::Count);
+}
+
+void TestLanguageFiles::menusCarryAccessKeys_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QStringList>("keys"); // the entries of one menu (or of the menu bar)
+    const QList<QPair<const char*, const char*>> menus = {
+        {"MDIFormMain", "Cap011 Cap010 Cap008 Cap002"},
+        {"MDIFormMain", "Cap014 Cap015 Cap012 Cap017 Cap018 Cap016 Cap013"},
+        {"MDIFormMain", "Cap007 Cap019"},
+        {"MDIFormMain", "Cap009"},
+        {"MDIFormMain", "Cap004 Cap005 Cap006 Cap001 Cap003"},
+        {"frmBaxwin", "Cap006 Cap004"},
+        {"frmBaxwin", "Cap008 Cap007"},
+        {"frmBaxwin", "Cap005"},
+    };
+    for (int language : {0, 1}) {
+        for (const auto& m : menus) {
+            QTest::addRow("LANG%d %s %s", language, m.first, m.second)
+                << language << QString::fromLatin1(m.first)
+                << QString::fromLatin1(m.second).split(QLatin1Char(' '));
+        }
+    }
+}
+
+void TestLanguageFiles::menusCarryAccessKeys() {
+    QFETCH(int, language);
+    QFETCH(QString, section);
+    QFETCH(QStringList, keys);
+    clsIniFile ini;
+    ini.setINIFile(builtAppDir() + QStringLiteral("/LANG%1.DAT").arg(language));
+    QSet<QChar> used;
+    for (const QString& key : keys) {
+        const QString text = ini.GetINIStr(section, key);
+        const qsizetype amp = text.indexOf(QLatin1Char('&'));
+        QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(key + QLatin1Char('=') + text));
+        const QChar k = text.at(amp + 1).toUpper();
+        QVERIFY2(!used.contains(k), qPrintable(QStringLiteral("access key used twice: ") + text));
+        used.insert(k);
+    }
+}
+
+void TestLanguageFiles::joinedTextsKeepTheirBlanks_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    // Texts that the programs put directly behind a number or a name.
+    const QList<QPair<const char*, const char*>> texts = {
+        {"dlgDown", "Mes001"}, {"MsgBox", "Mes005"}, {"MsgBox", "Mes019"}, {"MsgBox", "Mes050"}};
+    for (int language : {0, 1}) {
+        for (const auto& t : texts)
+            QTest::addRow("LANG%d %s %s", language, t.first, t.second)
+                << language << QString::fromLatin1(t.first) << QString::fromLatin1(t.second);
+    }
+}
+
+void TestLanguageFiles::joinedTextsKeepTheirBlanks() {
+    QFETCH(int, language);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    clsIniFile ini;
+    ini.setINIFile(builtAppDir() + QStringLiteral("/LANG%1.DAT").arg(language));
+    const QString text = ini.GetINIStr(section, key);
+    QVERIFY2(text.startsWith(QLatin1Char(' ')) && text.trimmed().size() > 0,
+             qPrintable(QLatin1Char('"') + text + QLatin1Char('"')));
+    QVERIFY(!text.endsWith(QLatin1Char(' ')));
 }
 
 QTEST_GUILESS_MAIN(TestLanguageFiles)
