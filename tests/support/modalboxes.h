@@ -111,3 +111,23 @@ private:
     QPointer<QMessageBox> m_current;
     bool m_answerDefault = true;
 };
+
+// Plays the operator in a modal window of type W: every tick while one is the active modal
+// window and enabled, the script runs until it says it is done.
+template <typename W> class ModalWindowScript {
+public:
+    explicit ModalWindowScript(std::function<bool(W*)> step) : m_step(std::move(step)) {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+            if (w != nullptr && w->isVisible() && w->isEnabled() && m_step(w))
+                m_timer.stop();
+        });
+        m_timer.start();
+    }
+    bool done() const { return !m_timer.isActive(); }
+
+private:
+    std::function<bool(W*)> m_step;
+    QTimer m_timer;
+};

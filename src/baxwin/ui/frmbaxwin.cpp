@@ -74,8 +74,9 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     m_tabJiku->setObjectName(QStringLiteral("tabJiku"));
     m_tabJiku->addTab(QString());
     m_tabJiku->addTab(QString());
-    connect(m_tabJiku, &QTabBar::tabBarClicked, this, [this](int index) {
-        if (index >= 0)
+    // Every change of the tab rebuilds the grid: a click, the mouse wheel, the arrow keys.
+    connect(m_tabJiku, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0 && !m_selectingTab)
             tabJiku_Click(index);
     });
 
@@ -192,7 +193,7 @@ bool frmBaxwin::ShowDialog(int iCode) {
     }
     m_com.comInit();
     m_tabKind = 0;
-    m_tabJiku->setCurrentIndex(0);
+    selectFirstTab();
     buildAxisGrid(m_defs.axisParCount);
     endEdit();
     if (iCode == 0) {
@@ -221,6 +222,13 @@ void frmBaxwin::buildAxisGrid(int rows) {
 
 void frmBaxwin::buildCommonGrid(int rows) {
     buildGrid(1, rows);
+}
+
+void frmBaxwin::selectFirstTab() {
+    // The caller builds the grid itself, in its own order.
+    m_selectingTab = true;
+    m_tabJiku->setCurrentIndex(0);
+    m_selectingTab = false;
 }
 
 void frmBaxwin::buildGrid(int kind, int rows) {
@@ -257,6 +265,9 @@ void frmBaxwin::buildGrid(int kind, int rows) {
         auto* name = new QTableWidgetItem(m_defs[n].name);
         m_grid->setItem(k, nameCol, name);
     }
+    // Each tab starts at its first row.
+    m_grid->scrollToTop();
+    m_grid->horizontalScrollBar()->setValue(0);
 }
 
 void frmBaxwin::fillGrid() {
@@ -295,6 +306,12 @@ void frmBaxwin::beginEdit() {
     QTableWidgetItem* item = m_grid->item(row, col);
     if (item == nullptr || !isValueColumn(col))
         return;
+    // The box opens on a cell the operator can see, also after a refused value was scrolled
+    // away; that scroll is the editor's own.
+    const bool guard = m_scrollGuard;
+    m_scrollGuard = true;
+    m_grid->scrollToItem(item);
+    m_scrollGuard = guard;
     const QRect cell = m_grid->visualItemRect(item);
     m_txtDmy->setGeometry(cell);
     m_txtDmy->show();
@@ -470,7 +487,7 @@ void frmBaxwin::mnuParaFile_Click() {
         return;
     m_buttonsEnabled = true;
     m_tabKind = 0;
-    m_tabJiku->setCurrentIndex(0);
+    selectFirstTab();
     buildAxisGrid(m_defs.axisParCount);
     endEdit();
     MdlFile::loadParFileOrDefaults(MdlFile::parFilePath(m_defs.parFileName), m_defs, m_values);
@@ -484,7 +501,7 @@ void frmBaxwin::mnuParaCtrl_Click() {
     if (!BaxMsg::ask(QStringLiteral("Mes025")))
         return;
     m_tabKind = 0;
-    m_tabJiku->setCurrentIndex(0);
+    selectFirstTab();
     buildAxisGrid(m_defs.axisParCount);
     endEdit();
     openTransfer(0);

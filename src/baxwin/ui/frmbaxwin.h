@@ -3,8 +3,8 @@
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
 #include "baxwin/partables.h"
-#include "shared/lingeringport.h"
 #include "shared/comsettings.h"
+#include "shared/lingeringport.h"
 #include "shared/ui/qtlinktimer.h"
 #include "shared/ui/qtserialport.h"
 
@@ -71,6 +71,7 @@ protected:
 
 private:
     void buildGrid(int kind, int rows);
+    void selectFirstTab();
     void clearLimits();
     void hideInput();
     int currentParNo() const;
@@ -97,6 +98,7 @@ private:
     bool m_editing = false;
     bool m_scrollGuard = false;
     bool m_hidingInput = false;
+    bool m_selectingTab = false;
     bool m_buttonsEnabled = false;
 
     QtSerialPort m_MSCMain;

@@ -32,6 +32,8 @@ frmWait::frmWait(ParamLink& link, const ParDefs& defs, QWidget* parent)
     m_cmdStop = button("cmdStop", "Cap002", QStringLiteral("中断"));
     m_cmdClose = button("cmdClose", "Cap001", QStringLiteral("閉じる"));
     m_cmdROM = button("cmdROM", "Cap004", QStringLiteral("ﾌﾗｯｼｭﾒﾓﾘ書込"));
+    // Enter starts the transfer, as the start button's frame shows.
+    m_cmdDo->setDefault(true);
     connect(m_cmdDo, &QPushButton::clicked, this, [this] { m_transfer.cmdDo(); });
     connect(m_cmdStop, &QPushButton::clicked, this, [this] { m_transfer.cmdStop(); });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { m_transfer.cmdClose(); });
