@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev
     qt6-qpa-plugins libgl-dev
     fonts-noto-cjk fonts-dejavu-core
+    xvfb openbox x11-utils
 )
 
 missing=()

@@ -18,6 +18,7 @@
 #include "shared/ui/qtserialport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -54,14 +55,58 @@ private:
 };
 } // namespace
 
+// The program window the operator chose, kept across what takes the focus away from the child
+// area: a disabled main window drops the focus, and when it comes back the child area would hand
+// the activation to its first window. A window made meanwhile (an upload's) is the new choice.
+class MDIFormMain::ActiveKeeper {
+public:
+    explicit ActiveKeeper(MDIFormMain* main) : m_main(main) { capture(); }
+    ~ActiveKeeper() { restore(); }
+    ActiveKeeper(const ActiveKeeper&) = delete;
+    ActiveKeeper& operator=(const ActiveKeeper&) = delete;
+
+    void capture() {
+        m_docCounter = m_main->m_docCounter;
+        m_sub = m_main->m_mdiArea->activeSubWindow();
+        if (m_sub == nullptr)
+            m_sub = m_main->m_mdiArea->currentSubWindow();
+        QWidget* focus = QApplication::focusWidget();
+        m_focus =
+            focus != nullptr && m_sub != nullptr && m_sub->isAncestorOf(focus) ? focus : nullptr;
+        if (m_focus == nullptr && m_sub != nullptr)
+            m_focus = m_sub->widget() != nullptr ? m_sub->widget()->focusWidget() : nullptr;
+    }
+    void restore() {
+        if (m_sub == nullptr || m_main->m_docCounter != m_docCounter)
+            return;
+        if (m_main->m_mdiArea->activeSubWindow() != m_sub)
+            m_main->m_mdiArea->setActiveSubWindow(m_sub);
+        if (m_focus != nullptr && m_focus->isEnabled())
+            m_focus->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    MDIFormMain* m_main;
+    QPointer<QMdiSubWindow> m_sub;
+    QPointer<QWidget> m_focus;
+    int m_docCounter = 0;
+};
+
 // The wake-up exchange keeps the user away from the window while it waits.
 class MDIFormMain::Gate : public WindowGate {
 public:
-    explicit Gate(QWidget* window) : m_window(window) {}
-    void setMainWindowEnabled(bool bEnabled) override { m_window->setEnabled(bEnabled); }
+    explicit Gate(MDIFormMain* window) : m_window(window) {}
+    void setMainWindowEnabled(bool bEnabled) override {
+        if (!bEnabled)
+            m_keeper = std::make_unique<ActiveKeeper>(m_window);
+        m_window->setEnabled(bEnabled);
+        if (bEnabled)
+            m_keeper.reset();
+    }
 
 private:
-    QWidget* m_window;
+    MDIFormMain* m_window;
+    std::unique_ptr<ActiveKeeper> m_keeper;
 };
 
 MDIFormMain::MDIFormMain(QWidget* parent)
@@ -343,6 +388,7 @@ void MDIFormMain::mnuFileClose_Click() {
 void MDIFormMain::mnuFileSave_Click() {
     if (!menuUsable("mnuFile"))
         return;
+    const ActiveKeeper keep(this);
     if (FrmProg* form = activeForm())
         saveProgram(form->doc(), false, *m_dialogs);
 }
@@ -350,6 +396,7 @@ void MDIFormMain::mnuFileSave_Click() {
 void MDIFormMain::mnuFileSaveAs_Click() {
     if (!menuUsable("mnuFile"))
         return;
+    const ActiveKeeper keep(this);
     if (FrmProg* form = activeForm())
         saveProgram(form->doc(), true, *m_dialogs);
 }
@@ -394,6 +441,7 @@ void MDIFormMain::mnuDispCmd_Click() {
 void MDIFormMain::mnuComParam_Click() {
     if (!menuUsable("mnuComm"))
         return;
+    const ActiveKeeper keep(this);
     setMenuDispCmd(false);
     m_com->comInit();
     dlgComSetup dialog(*m_com, this);
@@ -403,6 +451,7 @@ void MDIFormMain::mnuComParam_Click() {
 void MDIFormMain::mnuComTx_Click() {
     if (!menuUsable("mnuComm") || !menuEntry(QStringLiteral("mnuComTx"))->isEnabled())
         return;
+    const ActiveKeeper keep(this);
     setMenuDispCmd(false);
     m_comm->download(activeForm());
 }
@@ -410,6 +459,7 @@ void MDIFormMain::mnuComTx_Click() {
 void MDIFormMain::mnuComUL_Click() {
     if (!menuUsable("mnuComm") || !menuEntry(QStringLiteral("mnuComUL"))->isEnabled())
         return;
+    const ActiveKeeper keep(this);
     setMenuDispCmd(false);
     m_comm->upload();
 }
@@ -417,6 +467,7 @@ void MDIFormMain::mnuComUL_Click() {
 void MDIFormMain::mnuComExe_Click() {
     if (!menuUsable("mnuComm") || !menuEntry(QStringLiteral("mnuComExe"))->isEnabled())
         return;
+    const ActiveKeeper keep(this);
     setMenuDispCmd(false);
     m_comm->execute();
 }
@@ -424,6 +475,7 @@ void MDIFormMain::mnuComExe_Click() {
 void MDIFormMain::mnuCommChk_Click() {
     if (!menuUsable("mnuComm"))
         return;
+    const ActiveKeeper keep(this);
     m_comm->connectionCheck();
 }
 

@@ -92,6 +92,7 @@ private:
     bool configuredPortUsable() const;
     bool menuUsable(const char* menuName) const;
 
+    class ActiveKeeper;
     class Gate;
 
     QMdiArea* m_mdiArea;
