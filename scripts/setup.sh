@@ -7,7 +7,10 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev
     qt6-qpa-plugins libgl-dev
     fonts-noto-cjk fonts-dejavu-core
+    # Tests that need real window activation: their own X server and window manager.
     xvfb openbox x11-utils
+    # The Debian package: dependencies (dpkg-shlibdeps, file) and the desktop entries' check.
+    dpkg-dev file desktop-file-utils
 )
 
 missing=()

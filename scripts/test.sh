@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer, UndefinedBehaviorSanitizer and warnings as errors,
-# then runs every test without a display.
+# then runs every test without a display. Then builds the Debian package, installs it (as root
+# or through sudo) and checks the installed tools; KORVEL_PACKAGE_CHECK=0 leaves that out.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -16,3 +17,21 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" "$@"
+
+if [ "${KORVEL_PACKAGE_CHECK:-1}" = "0" ]; then
+    exit 0
+fi
+started=$SECONDS
+"$root/scripts/package.sh"
+debs=("$root"/build-pkg/korvel_*.deb)
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO=(sudo)
+fi
+# The dependencies are normally there already (setup.sh); otherwise apt completes them.
+if ! "${SUDO[@]}" dpkg -i "${debs[0]}"; then
+    "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -f -y -qq
+fi
+dpkg-query -W -f='${Status}' korvel | grep -q 'install ok installed'
+"$root/scripts/package-smoke.sh"
+echo "package build, install and check: $((SECONDS - started)) s"

@@ -2,7 +2,9 @@
 
 #include "shared/apppaths.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -35,6 +37,8 @@ qint16 fieldOrDefault(QChar c, int iPos) {
 }
 
 bool writeLine(const QString& path, const QString& line) {
+    // The user's configuration folder may not exist before the first write.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
@@ -102,7 +106,7 @@ QString settingsString(const ComSettings& s) {
 
 void SerialSettings::comInit() {
     const QString path = getCfgPath();
-    m_code = readComCfg(path);
+    m_code = readComCfg(path, AppPaths::configFallbackPath(QStringLiteral("com.cfg")));
     loadPortNo();
     loadLineParams();
     writeComCfg(path);
@@ -112,12 +116,14 @@ void SerialSettings::comInit() {
 }
 
 QString SerialSettings::getCfgPath() {
-    return AppPaths::appFilePath(QStringLiteral("com.cfg"));
+    return AppPaths::configFilePath(QStringLiteral("com.cfg"));
 }
 
-QString SerialSettings::readComCfg(const QString& path) {
+QString SerialSettings::readComCfg(const QString& path, const QString& fallback) {
     QString line;
     ReadResult r = readFirstLine(path, &line);
+    if (r == ReadResult::Unreadable && !fallback.isEmpty() && !QFileInfo::exists(path))
+        r = readFirstLine(fallback, &line);
     if (r == ReadResult::Unreadable) {
         // Create the missing file and try once more; a directory that cannot take the file
         // must not keep us here, the defaults serve then.

@@ -37,8 +37,8 @@ ComSettings settingsFromCode(const QString& code);
 QString settingsString(const ComSettings& settings);
 } // namespace ComCode
 
-// The settings part of the link module: the current record, com.cfg in the application
-// directory, the port probe, and handing the settings to the serial port.
+// The settings part of the link module: the current record, com.cfg (where AppPaths keeps the
+// configuration files), the port probe, and handing the settings to the serial port.
 class SerialSettings {
 public:
     explicit SerialSettings(SerialPortService* port = nullptr) : m_port(port) {}
@@ -49,8 +49,11 @@ public:
     // Reads, normalises and rewrites com.cfg, probes the ports, configures receiving and applies
     // the settings to the port.
     void comInit();
+    // Where com.cfg is written, and read first.
     static QString getCfgPath();
-    QString readComCfg(const QString& path);
+    // Reads the code from path, or from fallback while path does not exist; a missing or bad
+    // file is replaced by the default at path only, never at fallback.
+    QString readComCfg(const QString& path, const QString& fallback = QString());
     void writeDefaultCfg(const QString& path) const;
     void loadPortNo();
     void loadLineParams();

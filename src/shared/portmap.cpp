@@ -56,7 +56,7 @@ QMap<int, QString> parsePortMap(const QString& text) {
 
 QString devicePath(int n) {
     QMap<int, QString> map;
-    readInto(AppPaths::appFilePath(QStringLiteral("ports.cfg")), &map);
+    readInto(AppPaths::configReadPath(QStringLiteral("ports.cfg")), &map);
     readInto(qEnvironmentVariable(OverrideVariable), &map);
     return map.value(n, defaultDevice(n));
 }

@@ -3,10 +3,11 @@
 #include <QMap>
 #include <QString>
 
-// Which device stands behind COM1..COM8. The optional ports.cfg in the application directory
-// holds lines COMn=device (for example COM1=/dev/ttyUSB0); a file named by the environment
-// variable KORVEL_PORTS_CFG is read after it and wins, so one run can be pointed elsewhere
-// without touching the operator's file. Unnamed ports are /dev/ttyS0../dev/ttyS7 on Linux and
+// Which device stands behind COM1..COM8. The optional ports.cfg holds lines COMn=device (for
+// example COM1=/dev/ttyUSB0); it is the one AppPaths::configReadPath finds, a user's copy
+// replacing the installed one as a whole. A file named by the environment variable
+// KORVEL_PORTS_CFG is read after it and wins, so one run can be pointed elsewhere without
+// touching the operator's file. Unnamed ports are /dev/ttyS0../dev/ttyS7 on Linux and
 // COMn on Windows.
 namespace PortMap {
 

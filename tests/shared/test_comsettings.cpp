@@ -5,7 +5,9 @@
 #include "shared/portmap.h"
 #include "shared/ui/qtserialport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 // com.cfg through comInit with a real port probe: COM1 is a pseudo-terminal, COM2..COM8 name
@@ -140,6 +142,101 @@ private Q_SLOTS:
                  QDir(dir.path()).filePath(QStringLiteral("com.cfg")));
     }
 
+    // An installed, read-only application directory: com.cfg is read from the user's folder,
+    // or from the installed copy while the user has none, and written to the user's folder
+    // only.
+    void readOnlyDirectoryUsesTheUserFolder_data() {
+        QTest::addColumn<QByteArray>("appCopy");  // "<absent>" for no file
+        QTest::addColumn<QByteArray>("userCopy"); // "<absent>" for no file
+        QTest::addColumn<QByteArray>("written");  // the user's copy afterwards
+
+        QTest::newRow("no copy anywhere: created in the user folder")
+            << QByteArray("<absent>") << QByteArray("<absent>") << QByteArray("02121\r\n");
+        QTest::newRow("installed copy taken over")
+            << QByteArray("14212\r\n") << QByteArray("<absent>") << QByteArray("14212\r\n");
+        QTest::newRow("installed copy normalised into the user folder")
+            << QByteArray("95372\r\n") << QByteArray("<absent>") << QByteArray("02322\r\n");
+        QTest::newRow("installed copy too short: the defaults, in the user folder")
+            << QByteArray("3412\r\n") << QByteArray("<absent>") << QByteArray("02121\r\n");
+        QTest::newRow("user copy wins over the installed one")
+            << QByteArray("14212\r\n") << QByteArray("13122\r\n") << QByteArray("13122\r\n");
+        QTest::newRow("a bad user copy is not replaced by the installed one")
+            << QByteArray("14212\r\n") << QByteArray("3412\r\n") << QByteArray("02121\r\n");
+    }
+
+    void readOnlyDirectoryUsesTheUserFolder() {
+        QFETCH(QByteArray, appCopy);
+        QFETCH(QByteArray, userCopy);
+        QFETCH(QByteArray, written);
+        PtyPair pty;
+        QVERIFY(pty.isValid());
+        ScratchAppDir dir(false);
+        ScratchConfigHome home;
+        writePortMap(dir, pty.path());
+        if (appCopy != "<absent>")
+            dir.write(QStringLiteral("com.cfg"), appCopy);
+        if (userCopy != "<absent>")
+            home.write(QStringLiteral("com.cfg"), userCopy);
+        dir.pretendReadOnly();
+
+        QtSerialPort port;
+        SerialSettings com(&port);
+        com.comInit();
+        QCOMPARE(QDir::fromNativeSeparators(SerialSettings::getCfgPath()),
+                 home.file(QStringLiteral("com.cfg")));
+        QCOMPARE(home.read(QStringLiteral("com.cfg")), written);
+        QCOMPARE(ComCode::settingsCode(com.getComSettings()).toLatin1() + "\r\n", written);
+        // The port map beside the programs still serves: COM1 is the pseudo-terminal.
+        QVERIFY(com.isPortUsable(1));
+
+        com.setComSettings(ComSettings{2, 4, 2, 1, 2});
+        QCOMPARE(home.read(QStringLiteral("com.cfg")), QByteArray("24212\r\n"));
+        // Nothing is ever written beside the programs.
+        if (appCopy == "<absent>")
+            QVERIFY(!QFile::exists(dir.file(QStringLiteral("com.cfg"))));
+        else
+            QCOMPARE(dir.read(QStringLiteral("com.cfg")), appCopy);
+    }
+
+    // Korvel stores the settings, Baxwin (another application name) reads them at its next
+    // initialisation, and back.
+    void bothProgramsShareTheUserCopy_data() {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("beside the programs") << false;
+        QTest::newRow("in the user folder") << true;
+    }
+
+    void bothProgramsShareTheUserCopy() {
+        QFETCH(bool, readOnly);
+        ScratchAppDir dir(false);
+        ScratchConfigHome home;
+        dir.write(QStringLiteral("com.cfg"), "14212\r\n");
+        if (readOnly)
+            dir.pretendReadOnly();
+        const QString before = QCoreApplication::applicationName();
+
+        QCoreApplication::setApplicationName(QStringLiteral("Korvel"));
+        SerialSettings korvel;
+        korvel.comInit();
+        QCOMPARE(korvel.getComSettings(), (ComSettings{1, 4, 2, 1, 2}));
+        korvel.setComSettings(ComSettings{3, 1, 3, 2, 2});
+
+        QCoreApplication::setApplicationName(QStringLiteral("Baxwin"));
+        SerialSettings baxwin;
+        baxwin.comInit();
+        QCOMPARE(baxwin.getComSettings(), (ComSettings{3, 1, 3, 2, 2}));
+        baxwin.setComSettings(ComSettings{5, 2, 1, 2, 1});
+
+        QCoreApplication::setApplicationName(QStringLiteral("Korvel"));
+        korvel.comInit();
+        QCOMPARE(korvel.getComSettings(), (ComSettings{5, 2, 1, 2, 1}));
+        QCoreApplication::setApplicationName(before);
+
+        QCOMPARE(dir.read(QStringLiteral("com.cfg")),
+                 readOnly ? QByteArray("14212\r\n") : QByteArray("52121\r\n"));
+        QCOMPARE(home.exists(QStringLiteral("com.cfg")), readOnly);
+    }
+
     void portMapEntries_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("port");
@@ -176,6 +273,26 @@ private Q_SLOTS:
         QCOMPARE(PortMap::defaultDevice(1), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(PortMap::defaultDevice(8), QStringLiteral("/dev/ttyS7"));
 #endif
+    }
+
+    // The whole port map found first counts: a user copy replaces the installed one instead of
+    // adding to it, and the run's override still wins over both.
+    void portMapOfAReadOnlyDirectory() {
+        ScratchAppDir dir(false);
+        ScratchConfigHome home;
+        dir.pretendReadOnly();
+        dir.write(QStringLiteral("ports.cfg"), "COM1=/dev/ttyUSB0\nCOM2=/dev/ttyUSB1\n");
+        QCOMPARE(PortMap::devicePath(1), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(PortMap::devicePath(2), QStringLiteral("/dev/ttyUSB1"));
+
+        home.write(QStringLiteral("ports.cfg"), "COM1=/dev/ttyACM0\n");
+        QCOMPARE(PortMap::devicePath(1), QStringLiteral("/dev/ttyACM0"));
+        QCOMPARE(PortMap::devicePath(2), PortMap::defaultDevice(2));
+
+        dir.write(QStringLiteral("run.cfg"), "COM1=/tmp/sim-link\n");
+        qputenv(PortMap::OverrideVariable, dir.file(QStringLiteral("run.cfg")).toLocal8Bit());
+        QCOMPARE(PortMap::devicePath(1), QStringLiteral("/tmp/sim-link"));
+        qunsetenv(PortMap::OverrideVariable);
     }
 };
 

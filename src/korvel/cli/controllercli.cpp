@@ -166,7 +166,7 @@ QString parse(const QStringList& args, Options& o) {
 QString choosePort(const Options& o, int* portNo, std::unique_ptr<QTemporaryFile>* map) {
     static const QRegularExpression com(QStringLiteral("^[Cc][Oo][Mm]([1-8])$"));
     if (o.port.isEmpty()) {
-        QFile cfg(AppPaths::appFilePath(QStringLiteral("com.cfg")));
+        QFile cfg(AppPaths::configReadPath(QStringLiteral("com.cfg")));
         QString code = ComCode::DefaultCode;
         if (cfg.open(QIODevice::ReadOnly))
             code = QString::fromLatin1(cfg.readLine()).trimmed();

@@ -3,16 +3,18 @@
 #include "shared/apppaths.h"
 #include "shared/numbers.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 
 QString typCfgPath() {
-    return AppPaths::appFilePath(QStringLiteral("typ.cfg"));
+    return AppPaths::configFilePath(QStringLiteral("typ.cfg"));
 }
 
 int readControllerType() {
-    QFile file(typCfgPath());
+    QFile file(AppPaths::configReadPath(QStringLiteral("typ.cfg")));
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return 1;
     const QByteArray content = file.readAll();
@@ -36,7 +38,10 @@ int readControllerType() {
 }
 
 WriteResult writeControllerType(int type) {
-    QSaveFile file(typCfgPath());
+    const QString path = typCfgPath();
+    // The user's configuration folder may not exist before the first write.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {false, file.errorString()};
     file.write(QByteArray::number(type) + "\r\n");

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +24,8 @@ private Q_SLOTS:
     void okStoresTypeAndOpensMain_data();
     void okStoresTypeAndOpensMain();
     void unwritableTypeFileIsReportedAndRunGoesOn();
+    void readOnlyDirectoryKeepsTheTypeInTheUserFolder_data();
+    void readOnlyDirectoryKeepsTheTypeInTheUserFolder();
     void cancelAnsweredNoKeepsWindow();
     void cancelAnsweredYesEndsWithoutMain();
     void closeBoxRefused();
@@ -142,6 +145,48 @@ void TestStartup::unwritableTypeFileIsReportedAndRunGoesOn() {
     QCOMPARE(rec.shown().size(), 1);
     QVERIFY(rec.shown().first().text.contains(QStringLiteral("typ.cfg")));
     QCOMPARE(rec.shown().first().icon, MsgIcon::Exclamation);
+}
+
+void TestStartup::readOnlyDirectoryKeepsTheTypeInTheUserFolder_data() {
+    QTest::addColumn<QByteArray>("appCopy");  // "-" means no file
+    QTest::addColumn<QByteArray>("userCopy"); // "-" means no file
+    QTest::addColumn<int>("selected");
+    QTest::newRow("no copy: 1-axis, the user folder is created")
+        << QByteArray("-") << QByteArray("-") << 0;
+    QTest::newRow("the installed copy is offered") << QByteArray("3\r\n") << QByteArray("-") << 2;
+    QTest::newRow("the user copy wins") << QByteArray("3\r\n") << QByteArray("2\r\n") << 1;
+    QTest::newRow("a bad user copy is not passed over")
+        << QByteArray("3\r\n") << QByteArray("abc\r\n") << 0;
+}
+
+void TestStartup::readOnlyDirectoryKeepsTheTypeInTheUserFolder() {
+    QFETCH(QByteArray, appCopy);
+    QFETCH(QByteArray, userCopy);
+    QFETCH(int, selected);
+    ScratchAppDir app;
+    ScratchConfigHome home;
+    if (appCopy != "-")
+        app.write(QStringLiteral("typ.cfg"), appCopy);
+    if (userCopy != "-")
+        home.write(QStringLiteral("typ.cfg"), userCopy);
+    app.pretendReadOnly();
+    RecordingPresenter rec;
+    auto* w = new frmStart(QString());
+    QPointer<frmStart> guard(w);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(w->optType(i)->isChecked(), i == selected);
+
+    w->show();
+    const int chosen = (selected + 1) % 3;
+    w->optType(chosen)->setChecked(true);
+    QTest::mouseClick(w->cmdOK(), Qt::LeftButton);
+    QVERIFY(rec.shown().isEmpty());
+    QCOMPARE(home.read(QStringLiteral("typ.cfg")), QByteArray::number(chosen + 1) + "\r\n");
+    if (appCopy == "-")
+        QVERIFY(!QFile::exists(app.file(QStringLiteral("typ.cfg"))));
+    else
+        QCOMPARE(app.read(QStringLiteral("typ.cfg")), appCopy);
+    QTRY_VERIFY(guard.isNull());
 }
 
 void TestStartup::cancelAnsweredNoKeepsWindow() {
