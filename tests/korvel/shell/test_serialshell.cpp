@@ -23,8 +23,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -39,6 +42,20 @@ void writeFakeBaxwin(const ScratchAppDir& dir, const QByteArray& body) {
 const QByteArray kRecordingBaxwin = "echo \"$@\" > \"$(dirname \"$0\")/args\"\n"
                                     "sleep 0.3\n"
                                     "touch \"$(dirname \"$0\")/ended\"\n";
+
+// While it lives, the PATH names only an empty folder: a Baxwin installed on this machine must
+// not stand in for the one a test leaves out.
+class EmptyPath {
+public:
+    EmptyPath() : m_saved(qgetenv("PATH")) { qputenv("PATH", m_dir.path().toLocal8Bit()); }
+    ~EmptyPath() { qputenv("PATH", m_saved); }
+    EmptyPath(const EmptyPath&) = delete;
+    EmptyPath& operator=(const EmptyPath&) = delete;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_saved;
+};
 
 struct Recorder : ReplyDispatcher {
     QStringList lines;
@@ -151,6 +168,7 @@ private Q_SLOTS:
             dir.write(QStringLiteral("baxwin"), file);
         bool eventsRan = false;
         QTimer::singleShot(0, [&eventsRan] { eventsRan = true; });
+        const EmptyPath noInstalledBaxwin;
         clsWindow().AppWait(commandLine);
         QVERIFY(!eventsRan);
         QTest::qWait(1);
@@ -205,6 +223,9 @@ private Q_SLOTS:
                           .arg(int(main.menuEntry(QStringLiteral("mnuComm"))->isEnabled()));
         });
         probe.start(20);
+        std::unique_ptr<EmptyPath> noInstalledBaxwin;
+        if (!present)
+            noInstalledBaxwin = std::make_unique<EmptyPath>();
         main.mnuFilePara_Click();
         probe.stop();
         QVERIFY(main.menuEntry(QStringLiteral("mnuFile"))->isEnabled());
