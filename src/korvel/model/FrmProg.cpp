@@ -425,17 +425,26 @@ bool FrmProg::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void FrmProg::closeEvent(QCloseEvent* event) {
+bool FrmProg::queryClose() {
+    if (m_closeAgreed)
+        return true;
     if (m_doc.getDirty()) {
         const MsgResult r = showMessage(Msg::SaveChanges, getFileName(false));
-        if (r == MsgResult::Cancel) {
-            event->ignore();
-            return;
-        }
+        if (r == MsgResult::Cancel)
+            return false;
         if (r == MsgResult::Yes) {
             QtProgramFileDialogs fallback(this);
             saveProgram(m_doc, false, m_dialogs ? *m_dialogs : fallback);
         }
+    }
+    m_closeAgreed = true;
+    return true;
+}
+
+void FrmProg::closeEvent(QCloseEvent* event) {
+    if (!queryClose()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }

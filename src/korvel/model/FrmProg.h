@@ -79,6 +79,11 @@ public:
     void setCurrentCell(int row, int col);
     int selectAxisCells();
 
+    // The close prompt: asks about saving a modified program (and saves on Yes); true when the
+    // window may close. Once agreed it does not ask again until setCloseAgreed(false).
+    bool queryClose();
+    void setCloseAgreed(bool agreed) { m_closeAgreed = agreed; }
+
     // A command name dropped on the grid at a point of one of the grid's parts.
     void dropCommand(QWidget* child, const QPoint& pos, const QString& text);
 
@@ -107,4 +112,5 @@ private:
     ProgramFileDialogs* m_dialogs = nullptr;
     bool m_selecting = false;
     bool m_batch = false;
+    bool m_closeAgreed = false;
 };

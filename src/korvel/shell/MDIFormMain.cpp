@@ -435,7 +435,9 @@ void MDIFormMain::mnuInsert_Click() {
 }
 
 void MDIFormMain::mnuDispCmd_Click() {
-    setMenuDispCmd(!menuEntry(QStringLiteral("mnuDispCmd"))->isChecked());
+    // The palette itself says whether it is shown: the checkable entry has already flipped its
+    // mark by the time its command runs.
+    setMenuDispCmd(m_cmd == nullptr);
 }
 
 void MDIFormMain::mnuComParam_Click() {
@@ -480,13 +482,22 @@ void MDIFormMain::mnuCommChk_Click() {
 }
 
 void MDIFormMain::closeEvent(QCloseEvent* event) {
-    // Every program window is asked first; any one of them may refuse.
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
-        if (!sub->close()) {
+    // Every program window is asked first, and none closes before all have agreed: a refusal
+    // leaves every window as it was.
+    const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList();
+    for (QMdiSubWindow* sub : subs) {
+        auto* form = qobject_cast<FrmProg*>(sub->widget());
+        if (form != nullptr && !form->queryClose()) {
+            for (QMdiSubWindow* other : subs) {
+                if (auto* f = qobject_cast<FrmProg*>(other->widget()))
+                    f->setCloseAgreed(false);
+            }
             event->ignore();
             return;
         }
     }
+    for (QMdiSubWindow* sub : subs)
+        sub->close();
     setMenuDispCmd(false);
     event->accept();
     QCoreApplication::quit();

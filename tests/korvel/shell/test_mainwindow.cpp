@@ -1,5 +1,6 @@
 #include "korvel/model/FrmProg.h"
 #include "korvel/model/runconfig.h"
+#include "korvel/shell/FrmCmd.h"
 #include "korvel/shell/MDIFormMain.h"
 
 #include "recordingpresenter.h"
@@ -118,14 +119,25 @@ void TestMainWindow::parameterSettingsOnlyWithoutProgramWindow() {
     QVERIFY(!enabled("mnuFilePara"));
 }
 
+// Through the entry itself, which flips its check mark before its command runs.
 void TestMainWindow::commandTableToggles() {
     m_main->makeNewForm(3);
     QAction* dispCmd = m_main->menuEntry(QStringLiteral("mnuDispCmd"));
     QVERIFY(dispCmd->isChecked());
-    m_main->mnuDispCmd_Click();
+    QVERIFY(m_main->commandPalette() && m_main->commandPalette()->isVisible());
+    dispCmd->trigger();
     QVERIFY(!dispCmd->isChecked());
-    m_main->mnuDispCmd_Click();
+    QVERIFY(m_main->commandPalette() == nullptr);
+    dispCmd->trigger();
     QVERIFY(dispCmd->isChecked());
+    QVERIFY(m_main->commandPalette() && m_main->commandPalette()->isVisible());
+    // The palette's close box unchecks the entry; choosing it shows the palette again.
+    QVERIFY(m_main->commandPalette()->close());
+    QVERIFY(!dispCmd->isChecked());
+    QVERIFY(m_main->commandPalette() == nullptr);
+    dispCmd->trigger();
+    QVERIFY(dispCmd->isChecked());
+    QVERIFY(m_main->commandPalette() && m_main->commandPalette()->isVisible());
 }
 
 void TestMainWindow::closingLastWindowDisablesDocumentEntries() {

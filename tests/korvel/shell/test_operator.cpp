@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -118,6 +119,8 @@ private Q_SLOTS:
     void dialogsKeepTheActiveProgramWindow_data();
     void dialogsKeepTheActiveProgramWindow();
     void refusedUploadLineEndsIdle();
+    void exitRefusedClosesNothing_data();
+    void exitRefusedClosesNothing();
 };
 
 void TestOperator::dialogsKeepTheActiveProgramWindow_data() {
@@ -254,6 +257,67 @@ void TestOperator::refusedUploadLineEndsIdle() {
     QVERIFY(peer.requests.contains(QStringLiteral("NG:")));
     QVERIFY(idle);
     QCOMPARE(k.w->programWindows().size(), windowsBefore);
+}
+
+void TestOperator::exitRefusedClosesNothing_data() {
+    QTest::addColumn<QList<int>>("modified"); // windows 0..4 that hold unsaved changes
+    QTest::addColumn<QList<int>>("answers");  // the answers to their questions, in order
+    QTest::addColumn<bool>("ends");
+    const int yes = QMessageBox::Yes, no = QMessageBox::No, cancel = QMessageBox::Cancel;
+    QTest::newRow("one modified, Cancel") << QList<int>{2} << QList<int>{cancel} << false;
+    QTest::newRow("one modified, No") << QList<int>{2} << QList<int>{no} << true;
+    QTest::newRow("two modified, No then Cancel")
+        << QList<int>{1, 3} << QList<int>{no, cancel} << false;
+    QTest::newRow("two modified, Yes without a name then No")
+        << QList<int>{0, 4} << QList<int>{yes, no} << true;
+}
+
+// File > Exit with five program windows: every modified one is asked before any closes; one
+// Cancel keeps all five open and the program running.
+void TestOperator::exitRefusedClosesNothing() {
+    QFETCH(QList<int>, modified);
+    QFETCH(QList<int>, answers);
+    QFETCH(bool, ends);
+    Korvel k(QStringLiteral("/dev/null"));
+    // Save on Yes: the program was never saved, so its save dialog comes; the operator
+    // cancels it, and the window closes all the same.
+    QTimer cancelSave;
+    QObject::connect(&cancelSave, &QTimer::timeout, [] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (d != nullptr)
+            d->reject();
+    });
+    cancelSave.start(10);
+    QList<FrmProg*> forms;
+    for (int i = 0; i < 5; ++i) {
+        forms << k.w->makeNewForm(3);
+        if (modified.contains(i)) {
+            ValueArray v = defaultValues(Cmd::AbsoluteGo);
+            forms.back()->applyCellEdit(1, 1, Cmd::AbsoluteGo, v);
+        }
+    }
+    ModalBoxes boxes;
+    for (int a : answers)
+        boxes.answer(QMessageBox::StandardButton(a));
+    k.entry("mnuFileEnd")->trigger();
+    QCOMPARE(boxes.count(), answers.size());
+    QTest::qWait(20);
+    if (ends) {
+        QCOMPARE(k.w->programWindows().size(), 0);
+        QVERIFY(!k.w->isVisible());
+        return;
+    }
+    QCOMPARE(k.w->programWindows().size(), 5);
+    QVERIFY(k.w->isVisible());
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(forms[i]->getDirty(), modified.contains(i));
+    // Asked again, each modified window asks again.
+    boxes.clear();
+    for (int n = 0; n < modified.size(); ++n)
+        boxes.answer(QMessageBox::No);
+    k.entry("mnuFileEnd")->trigger();
+    QCOMPARE(boxes.count(), modified.size());
+    QTRY_COMPARE(k.w->programWindows().size(), 0);
 }
 
 QTEST_MAIN(TestOperator)
