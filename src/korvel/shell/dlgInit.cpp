@@ -1,6 +1,7 @@
 #include "korvel/shell/dlgInit.h"
 
 #include "shared/inifile.h"
+#include "shared/ui/windowrules.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -55,6 +56,7 @@ dlgInit::dlgInit(QWidget* parent)
     setFixedSize(twipsToPixels(this, 3405, 885));
     layoutWaitLabel(m_lblMsg, this,
                     langFile().GetINIStr(QStringLiteral("WaitLabel"), QStringLiteral("Mes001")));
+    WindowRules::refuseMinimise(this);
 }
 
 void dlgInit::setDisplayTime(int ms) {

@@ -2,6 +2,7 @@
 
 #include "korvel/shell/dlgInit.h"
 #include "shared/inifile.h"
+#include "shared/ui/windowrules.h"
 
 #include <QLabel>
 
@@ -13,6 +14,7 @@ dlgWait::dlgWait(QWidget* parent)
     m_lblMsg->setObjectName(QStringLiteral("lblMsg"));
     setWindowTitle(QString());
     setFixedSize(twipsToPixels(this, 4245, 855));
+    WindowRules::refuseMinimise(this);
 }
 
 void dlgWait::ShowDialog() {

@@ -7,11 +7,13 @@
 #include "shared/inifile.h"
 #include "shared/numbers.h"
 #include "shared/ui/captions.h"
+#include "shared/ui/windowrules.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -22,8 +24,9 @@ const QString kSection = QStringLiteral("frmStart");
 }
 
 frmStart::frmStart(const QString& argument, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    // A fixed-size dialog with a title and a close box only: no minimise or maximise.
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(kSection);
 
     RunConfig::setCommandLineArgument(argument);
@@ -60,7 +63,6 @@ frmStart::frmStart(const QString& argument, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(m_frame1);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_cmdOK, &QPushButton::clicked, this, &frmStart::cmdOK_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmStart::cmdCancel_Click);
@@ -69,12 +71,21 @@ frmStart::frmStart(const QString& argument, QWidget* parent)
     setWindowTitle(langFile().GetINIStr(kSection, QStringLiteral("Caption000"), QString()));
 
     adjustSize();
+    // Wide enough for the title the window manager draws (with the program's name) beside its
+    // buttons.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(
+                               windowTitle() + QStringLiteral(" - ") + programTitle()) +
+                           8 * QFontMetrics(titleFont).height();
+    setFixedSize(qMax(width(), titleWidth), height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
         move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
     }
 
     m_optType[readControllerType() - 1]->setChecked(true);
+    WindowRules::refuseMinimise(this);
 
     // A session shutdown closes the window; only the operator's close box is refused.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_closing = true; });
@@ -119,6 +130,16 @@ void frmStart::cmdCancel_Click() {
     close();
     if (m_onQuit)
         m_onQuit();
+}
+
+void frmStart::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the focused button, else the default one (OK), as in any dialog.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused != nullptr ? focused : m_cmdOK)->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmStart::closeEvent(QCloseEvent* event) {

@@ -27,6 +27,7 @@ public:
     void cmdCancel_Click();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

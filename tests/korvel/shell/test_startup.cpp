@@ -29,7 +29,9 @@ private Q_SLOTS:
     void cancelAnsweredNoKeepsWindow();
     void cancelAnsweredYesEndsWithoutMain();
     void closeBoxRefused();
-    void fixedSizeCentredToolWindow();
+    void fixedSizeCentredDialog();
+    void enterConfirms_data();
+    void enterConfirms();
 };
 
 void TestStartup::languageFromArgument_data() {
@@ -237,17 +239,53 @@ void TestStartup::closeBoxRefused() {
     QVERIFY(w.isVisible());
 }
 
-void TestStartup::fixedSizeCentredToolWindow() {
+void TestStartup::fixedSizeCentredDialog() {
     ScratchAppDir app;
     frmStart w{QString()};
     w.show();
-    QVERIFY(w.windowFlags().testFlag(Qt::Tool));
+    QCOMPARE(w.windowType(), Qt::Dialog);
+    QVERIFY(w.windowFlags().testFlag(Qt::CustomizeWindowHint));
     QVERIFY(!w.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!w.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(w.minimumSize(), w.maximumSize());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QVERIFY(qAbs(w.x() - (screen.width() - w.width()) / 2) <= 1);
     QVERIFY(qAbs(w.y() - (screen.height() - w.height()) / 2) <= 1);
+    // A window manager that offers to minimise it anyway: the window comes back.
+    w.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(!w.isMinimized());
+    QVERIFY(w.isVisible());
+}
+
+void TestStartup::enterConfirms_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("Enter on an option") << int(Qt::Key_Return) << "option";
+    QTest::newRow("keypad Enter on an option") << int(Qt::Key_Enter) << "option";
+    QTest::newRow("Enter on OK") << int(Qt::Key_Return) << "OK";
+}
+
+// OK is drawn as the default button, and Enter presses it.
+void TestStartup::enterConfirms() {
+    QFETCH(int, key);
+    QFETCH(QString, focus);
+    ScratchAppDir app;
+    bool confirmed = false;
+    QPointer<frmStart> w = new frmStart(QString());
+    w->setOnConfirmed([&confirmed] { confirmed = true; });
+    w->show();
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QVERIFY(w->cmdOK()->isDefault());
+    w->optType(1)->setChecked(true);
+    QWidget* target = focus == QLatin1String("OK") ? static_cast<QWidget*>(w->cmdOK())
+                                                   : static_cast<QWidget*>(w->optType(1));
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QVERIFY(confirmed);
+    QCOMPARE(RunConfig::controllerType(), 2);
+    QCOMPARE(app.read(QStringLiteral("typ.cfg")), QByteArray("2\r\n"));
+    QTRY_VERIFY(w.isNull());
 }
 
 QTEST_MAIN(TestStartup)
