@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QStyle>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QVBoxLayout>
@@ -219,17 +220,39 @@ void FrmProg::layoutGrid() {
     m_grid->setCornerText(langFile().GetINIStr(kSection, QStringLiteral("Mes001")));
     const QSize pic = CommandPictures::pictureSize();
     const int textTwips = RunConfig::languageNo() == 1 ? 3200 : 1900;
+    // The designed sizes, grown where the language's texts would not fit: a header text is
+    // never cut, and a cell holds its two lines (the name, then the values).
+    QHeaderView* top = m_grid->horizontalHeader();
+    const int headerMargin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, top) + 4;
+    const QFontMetrics headerFont(top->font());
     for (int c = 1; c < 3 * m_doc.getAxis(); ++c) {
         int w = 0;
         if (c % 3 == 1)
-            w = pic.width() + twipsToPixelsX(20, this);
+            w = qMax(pic.width() + twipsToPixelsX(20, this),
+                     headerFont.horizontalAdvance(
+                         m_model->headerData(c - 1, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                         headerMargin);
         else if (c % 3 == 2)
             w = twipsToPixelsX(textTwips, this);
         else
             w = twipsToPixelsX(30, this);
         m_grid->setColumnWidth(c - 1, w);
     }
-    m_grid->verticalHeader()->setDefaultSectionSize(pic.height() + twipsToPixelsY(20, this));
+    // Measured on the names themselves: the line height of a Japanese text is that of the
+    // font that draws it, not of the grid's own font.
+    const QFontMetrics cellFont(m_grid->font());
+    int twoLines = 2 * cellFont.lineSpacing();
+    for (int cmd = Cmd::First; cmd <= Cmd::Last; ++cmd) {
+        const QRect r = cellFont.boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft,
+                                              cmdName(cmd) + QStringLiteral("\n0,"));
+        twoLines = qMax(twoLines, r.height());
+    }
+    twoLines += 2 * style()->pixelMetric(QStyle::PM_FocusFrameVMargin, nullptr, m_grid) + 6;
+    m_grid->verticalHeader()->setDefaultSectionSize(
+        qMax(pic.height() + twipsToPixelsY(20, this), twoLines));
+    const QString corner = langFile().GetINIStr(kSection, QStringLiteral("Mes001"));
+    m_grid->verticalHeader()->setMinimumWidth(
+        QFontMetrics(m_grid->verticalHeader()->font()).horizontalAdvance(corner) + headerMargin);
     m_grid->setVisible(true);
 }
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -46,8 +47,17 @@ CommandDataAsker& dataDialogAsker() {
     return asker;
 }
 
+// The dialog stands over the main window, also when the palette (a tool window of the main
+// window) started it.
+QWidget* dataDialogParent() {
+    QWidget* w = QApplication::activeWindow();
+    while (w != nullptr && w->windowType() == Qt::Tool && w->parentWidget() != nullptr)
+        w = w->parentWidget()->window();
+    return w;
+}
+
 bool dlgDataExe(int axis, int step, int cmd, const ValueArray& Data) {
-    dlgData dlg(QApplication::activeWindow());
+    dlgData dlg(dataDialogParent());
     dlg.setupDataDialog(axis, step, cmd, Data);
     dlg.exec();
     g_last.data = dlg.data();
@@ -142,9 +152,17 @@ void dlgData::setupDataDialog(int axis, int step, int cmd, const ValueArray& Dat
         }
     }
     showCommandIcon(cmd);
-    m_grdData->setColumnWidth(0, twipsToPixelsX(800, this));
-    m_grdData->setColumnWidth(1, pic.width() + twipsToPixelsX(20, this));
-    m_grdData->setColumnWidth(2, twipsToPixelsX(3300, this));
+    // The designed widths, widened where a text of the language would be cut.
+    auto fits = [this](int designed, int r, int c) {
+        const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+        const QString t = m_grdData->item(r, c)->text();
+        return qMax(designed, m_grdData->fontMetrics().horizontalAdvance(t) + margin);
+    };
+    m_grdData->setColumnWidth(
+        0, qMax(fits(twipsToPixelsX(800, this), 0, 0), fits(twipsToPixelsX(800, this), 1, 0)));
+    m_grdData->setColumnWidth(1, fits(pic.width() + twipsToPixelsX(20, this), 0, 1));
+    m_grdData->setColumnWidth(
+        2, qMax(fits(twipsToPixelsX(3300, this), 0, 2), fits(twipsToPixelsX(3300, this), 1, 2)));
     m_grdData->setRowHeight(1, pic.height() + twipsToPixelsY(30, this));
     const int frame = 2 * m_grdData->frameWidth();
     m_grdData->setFixedSize(m_grdData->columnWidth(0) + m_grdData->columnWidth(1) +
@@ -208,6 +226,10 @@ bool dlgData::eventFilter(QObject* watched, QEvent* event) {
 
 void dlgData::refuse(int code, const QString& s, int box) {
     showMessage(code, s);
+    focusBox(box);
+}
+
+void dlgData::focusBox(int box) {
     m_txtData[box - 1]->setFocus(Qt::OtherFocusReason);
     m_txtData[box - 1]->selectAll();
 }
@@ -222,10 +244,15 @@ bool dlgData::validateData() {
 
     if (bounds.value(0).contains(QLatin1Char('L'))) {
         const QString t = m_txtData[0]->text();
-        // The file format and the cell text cut a comment at its first ",": refuse it here
-        // rather than lose the rest.
-        if (!checkTextValue(t, bounds.value(0), bounds.value(1)) || t.contains(QLatin1Char(','))) {
+        if (!checkTextValue(t, bounds.value(0), bounds.value(1))) {
             refuse(Msg::ValueRefused, names.value(0), 1);
+            return false;
+        }
+        // The file format and the cell text cut a comment at its first ",": refuse it here,
+        // saying why, rather than lose the rest.
+        if (t.contains(QLatin1Char(','))) {
+            showKeyedMessage(MsgKey::CommentComma, names.value(0), MsgIcon::Critical);
+            focusBox(1);
             return false;
         }
         m_data[1] = t.trimmed();

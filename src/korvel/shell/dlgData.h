@@ -57,6 +57,7 @@ private:
     void fillValueRows();
     void showCommandIcon(int cmd);
     void refuse(int code, const QString& s, int box);
+    void focusBox(int box);
 
     int m_axis = 0;
     int m_step = 0;

@@ -190,12 +190,14 @@ void TestProgramWindow::layout() {
     QCOMPARE(g->model()->rowCount(), RunConfig::maxSteps());
     const int pic = CommandPictures::pictureSize().width();
     for (int c = 1; c < 3 * axes; ++c) {
-        const int expected = c % 3 == 1   ? pic + twipsToPixelsX(20, w)
-                             : c % 3 == 2 ? twipsToPixelsX(textTwips, w)
-                                          : twipsToPixelsX(30, w);
-        QCOMPARE(g->columnWidth(c - 1), expected);
+        // A picture column is as designed, or wider when its header text needs it.
+        if (c % 3 == 1)
+            QVERIFY(g->columnWidth(c - 1) >= pic + twipsToPixelsX(20, w));
+        else
+            QCOMPARE(g->columnWidth(c - 1),
+                     c % 3 == 2 ? twipsToPixelsX(textTwips, w) : twipsToPixelsX(30, w));
     }
-    QCOMPARE(g->rowHeight(0), CommandPictures::pictureSize().height() + twipsToPixelsY(20, w));
+    QVERIFY(g->rowHeight(0) >= CommandPictures::pictureSize().height() + twipsToPixelsY(20, w));
     QCOMPARE(g->rowHeight(RunConfig::maxSteps() - 1), g->rowHeight(0));
     auto header = [g](Qt::Orientation o, int section) {
         return g->model()->headerData(section, o, Qt::DisplayRole).toString();
