@@ -344,7 +344,8 @@ bool saveProgram(ProgramDoc& doc, bool bSaveAs, ProgramFileDialogs& dialogs) {
     if (!writeProgramFile(doc, path, &why)) {
         MessageRequest r;
         r.title = programTitle();
-        r.text = QLatin1Char('\'') + path + QStringLiteral("'\n") + why;
+        r.text = langFile().GetINIStr(QStringLiteral("MsgBox"), MsgKey::NotSaved) +
+                 QStringLiteral("\n") + path + QStringLiteral("\n") + why;
         r.icon = MsgIcon::Critical;
         presentMessage(r);
         return false;

@@ -6,6 +6,7 @@
 #include "korvel/model/programfile.h"
 #include "korvel/model/runconfig.h"
 #include "korvel/shell/FrmCmd.h"
+#include "korvel/shell/commandpictures.h"
 #include "korvel/shell/filedialogs.h"
 #include "korvel/shell/linkmessenger.h"
 #include "shared/comsettings.h"
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
@@ -254,8 +256,16 @@ void MDIFormMain::ShowMainDialog() {
     m_com->probePorts();
     m_com->comInit();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize s = screen->availableGeometry().size();
-        resize(static_cast<int>(s.width() * 0.8), static_cast<int>(s.height() * 0.8));
+        const QRect avail = screen->availableGeometry();
+        resize(static_cast<int>(avail.width() * 0.8), static_cast<int>(avail.height() * 0.8));
+        // The palette stays on top at the screen's right edge: where the screen leaves room
+        // the window keeps clear of its strip, so that its own title bar stays reachable.
+        const int frame = 2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth) + 16;
+        const int strip = twipsToPixelsX(3000, this) + frame;
+        const int room = avail.width() - strip - width() - frame;
+        const int left = avail.x() + qMax(0, room / 2);
+        const int top = avail.y() + qMax(0, (avail.height() - height() - frame) / 2);
+        move(left, top);
     }
     for (const char* name :
          {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuEdit", "mnuDisp", "mnuComTx"})
@@ -280,9 +290,27 @@ FrmProg* MDIFormMain::makeNewForm(int iAxisNum) {
     const QSize area = m_mdiArea->viewport()->size();
     sub->resize(static_cast<int>(area.width() * 0.7), static_cast<int>(area.height() * 0.7));
     sub->show();
+    sub->move(nextCascadePosition(sub));
     m_mdiArea->setActiveSubWindow(sub);
     setMenuDispCmd(true);
     return form;
+}
+
+QPoint MDIFormMain::nextCascadePosition(const QMdiSubWindow* fresh) const {
+    // Each new window opens one title bar below and right of the newest other one, and back
+    // at the top left corner when it would reach past the visible child area.
+    const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    QPoint next(0, 0);
+    for (auto it = subs.crbegin(); it != subs.crend(); ++it) {
+        if (*it == fresh || !(*it)->isVisible() || (*it)->isMinimized())
+            continue;
+        const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, *it) + 6;
+        next = (*it)->pos() + QPoint(step, step);
+        break;
+    }
+    if (!m_mdiArea->viewport()->rect().contains(QRect(next, fresh->size())))
+        next = QPoint(0, 0);
+    return next;
 }
 
 QList<FrmProg*> MDIFormMain::programWindows() const {

@@ -90,6 +90,7 @@ private:
                       const QKeySequence& shortcut, void (MDIFormMain::*handler)());
     QMenu* addMenu(const char* name, const char* key, const char* design);
     bool configuredPortUsable() const;
+    QPoint nextCascadePosition(const QMdiSubWindow* fresh) const;
     bool menuUsable(const char* menuName) const;
 
     class ActiveKeeper;

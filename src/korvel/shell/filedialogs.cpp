@@ -13,6 +13,14 @@ QString QtProgramFileDialogs::getSaveFileName(const QString& filter, const QStri
     const QString start = initialDir.isEmpty()
                               ? initialName
                               : QDir(QDir::fromNativeSeparators(initialDir)).filePath(initialName);
-    // The dialog asks before it replaces an existing file and adds no extension.
-    return QFileDialog::getSaveFileName(m_parent, QString(), start, qtFileFilter(filter));
+    // A name typed without an extension takes the filter's ".txt", so that the file shows up in
+    // the open dialog; the dialog asks before it replaces an existing file (under that name).
+    QFileDialog dialog(m_parent, QString(), start, qtFileFilter(filter));
+    dialog.setObjectName(QStringLiteral("dlgCommonSave"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
 }

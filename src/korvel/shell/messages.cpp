@@ -70,6 +70,14 @@ MsgResult showMessage(int code, const QString& s) {
     return presentMessage(messageRequest(code, s));
 }
 
+MsgResult showKeyedMessage(const QString& key, const QString& s, MsgIcon icon) {
+    MessageRequest r;
+    r.title = programTitle();
+    r.text = s + langFile().GetINIStr(QStringLiteral("MsgBox"), key);
+    r.icon = icon;
+    return presentMessage(r);
+}
+
 MsgResult showInformation(const QString& key) {
     MessageRequest r;
     r.title = programTitle();

@@ -397,7 +397,13 @@ void TestProgramFile::saveFailureReportsAndKeepsState() {
     dialogs.answers = {bad};
     QVERIFY(!saveProgram(doc, true, dialogs));
     QCOMPARE(presenter.shown().size(), 1);
-    QVERIFY(presenter.shown()[0].text.contains(QDir::toNativeSeparators(bad)));
+    // A sentence first, then the path, then the system's reason.
+    const QStringList lines = presenter.shown()[0].text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], langFile().GetINIStr(QStringLiteral("MsgBox"), QStringLiteral("Mes053")));
+    QVERIFY(!lines[0].isEmpty());
+    QCOMPARE(lines[1], QDir::toNativeSeparators(bad));
+    QVERIFY(!lines[2].trimmed().isEmpty());
     QCOMPARE(presenter.shown()[0].icon, MsgIcon::Critical);
     QVERIFY(presenter.shown()[0].text.size() > QDir::toNativeSeparators(bad).size() + 3);
     QCOMPARE(doc.getFileName(true), good);

@@ -44,7 +44,7 @@ void TestDlgData::validate_data() {
     QTest::addColumn<int>("cmd");
     QTest::addColumn<QStringList>("typed");
     QTest::addColumn<bool>("accepted");
-    QTest::addColumn<int>("code");    // message code of the refusal
+    QTest::addColumn<int>("code");    // message code of the refusal; -1: a comment's comma
     QTest::addColumn<QString>("arg"); // text in front of the message: "label:i" or "dlg:Mes006"
     QTest::addColumn<int>("focus");   // box with the focus after a refusal
     QTest::addColumn<QStringList>("stored");
@@ -111,7 +111,7 @@ void TestDlgData::validate_data() {
     QTest::newRow("comment double-byte") << 17 << QStringList{QString::fromUtf8("ab\u3042")}
                                          << false << 17 << "label:0" << 1 << QStringList{};
     QTest::newRow("comment with comma")
-        << 17 << QStringList{"left,right"} << false << 17 << "label:0" << 1 << QStringList{};
+        << 17 << QStringList{"left,right"} << false << -1 << "label:0" << 1 << QStringList{};
     QTest::newRow("output values") << 8 << QStringList{"0", "1", "2", "02"} << true << 0 << "" << 0
                                    << QStringList{"0", "1", "2", "2"};
     QTest::newRow("output fourth too high")
@@ -156,7 +156,13 @@ void TestDlgData::validate() {
     } else {
         s = langFile().GetINIStr("dlgData", arg.mid(4));
     }
-    QCOMPARE(presenter.shown()[0].text, messageRequest(code, s).text);
+    if (code == -1) {
+        // Says why: a comment cannot hold a comma.
+        QCOMPARE(presenter.shown()[0].text, s + langFile().GetINIStr("MsgBox", "Mes052"));
+        QCOMPARE(presenter.shown()[0].icon, MsgIcon::Critical);
+    } else {
+        QCOMPARE(presenter.shown()[0].text, messageRequest(code, s).text);
+    }
     QVERIFY(dlg.txtData(focus)->hasFocus());
 }
 

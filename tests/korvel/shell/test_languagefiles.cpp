@@ -51,7 +51,7 @@ QList<Keys> inventory() {
         {"Tool", range("Mes", 0, 17) + range("Mes", 101, 103) + range("Mes", 105, 109) +
                      range("Mes", 111, 113) + range("Mes", 116, 117) +
                      QStringList{QStringLiteral("Mes203")} + range("Mes", 211, 213)},
-        {"MsgBox", range("Mes", 0, 35) + range("Mes", 50, 51)},
+        {"MsgBox", range("Mes", 0, 35) + range("Mes", 50, 53)},
         {"frmBaxwin", QStringList{title} + range("Cap", 1, 13) + range("Mes", 1, 6)},
         {"frmCorF", QStringList{title} + range("Cap", 1, 4)},
         {"frmWait",
@@ -161,8 +161,11 @@ void TestLanguageFiles::joinedTextsKeepTheirBlanks_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     // Texts that the programs put directly behind a number or a name.
-    const QList<QPair<const char*, const char*>> texts = {
-        {"dlgDown", "Mes001"}, {"MsgBox", "Mes005"}, {"MsgBox", "Mes019"}, {"MsgBox", "Mes050"}};
+    const QList<QPair<const char*, const char*>> texts = {{"dlgDown", "Mes001"},
+                                                          {"MsgBox", "Mes005"},
+                                                          {"MsgBox", "Mes019"},
+                                                          {"MsgBox", "Mes050"},
+                                                          {"MsgBox", "Mes052"}};
     for (int language : {0, 1}) {
         for (const auto& t : texts)
             QTest::addRow("LANG%d %s %s", language, t.first, t.second)

@@ -8,8 +8,10 @@
 #include "korvel/shell/MDIFormMain.h"
 #include "korvel/shell/dlgInit.h"
 #include "korvel/shell/dlgWait.h"
+#include "korvel/shell/filedialogs.h"
 #include "shared/inifile.h"
 #include "shared/seriallink.h"
+#include "shared/ui/appidentity.h"
 #include "shared/ui/dlgcomsetup.h"
 #include "shared/ui/qtmessagepresenter.h"
 
@@ -22,12 +24,18 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyleOptionViewItem>
 #include <QTest>
 
 #include <functional>
@@ -121,6 +129,13 @@ private Q_SLOTS:
     void refusedUploadLineEndsIdle();
     void exitRefusedClosesNothing_data();
     void exitRefusedClosesNothing();
+    void gridShowsNamesAndValues_data();
+    void gridShowsNamesAndValues();
+    void newWindowsOpenInsideTheChildArea();
+    void mainWindowKeepsThePaletteStripFree();
+    void dataDialogOpensOverTheMainWindow();
+    void saveAddsTheFilterExtension();
+    void windowsCarryTheProgramIcon();
 };
 
 void TestOperator::dialogsKeepTheActiveProgramWindow_data() {
@@ -318,6 +333,167 @@ void TestOperator::exitRefusedClosesNothing() {
     k.entry("mnuFileEnd")->trigger();
     QCOMPARE(boxes.count(), modified.size());
     QTRY_COMPARE(k.w->programWindows().size(), 0);
+}
+
+void TestOperator::gridShowsNamesAndValues_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("Japanese") << 0;
+    QTest::newRow("English") << 1;
+}
+
+// Every command's cell shows its name and its values on two lines, and no header text is cut.
+void TestOperator::gridShowsNamesAndValues() {
+    QFETCH(int, language);
+    Korvel k(QStringLiteral("/dev/null"), language);
+    FrmProg* f = k.w->makeNewForm(3);
+    for (int cmd = Cmd::First; cmd <= Cmd::Last; ++cmd) {
+        if (cmd == Cmd::BothGo)
+            continue;
+        ValueArray v = defaultValues(cmd);
+        v[0] = QString::number(cmd);
+        f->applyCellEdit(1, cmd, cmd, v);
+        f->fillSteps(cmd);
+    }
+    ProgGrid* g = f->grdProg();
+    QVERIFY(QTest::qWaitForWindowExposed(k.w.get()));
+    for (int cmd = Cmd::First; cmd <= Cmd::Last; ++cmd) {
+        const QModelIndex text = g->model()->index(cmd - 1, 1);
+        QStyleOptionViewItem option;
+        option.initFrom(g->viewport());
+        option.font = g->font();
+        option.features |= QStyleOptionViewItem::WrapText;
+        option.rect = QRect(0, 0, g->columnWidth(1), g->rowHeight(cmd - 1));
+        const QSize needed = g->itemDelegate()->sizeHint(option, text);
+        QVERIFY2(needed.height() <= g->rowHeight(cmd - 1),
+                 qPrintable(QStringLiteral("%1: %2 > %3")
+                                .arg(text.data().toString())
+                                .arg(needed.height())
+                                .arg(g->rowHeight(cmd - 1))));
+    }
+    QHeaderView* top = g->horizontalHeader();
+    for (int c = 0; c < g->model()->columnCount(); c += 3) {
+        const QString title = g->model()->headerData(c, Qt::Horizontal).toString();
+        QVERIFY2(top->sectionSize(c) >= top->fontMetrics().horizontalAdvance(title),
+                 qPrintable(title));
+    }
+    const QString corner =
+        langFile().GetINIStr(QStringLiteral("FrmProg"), QStringLiteral("Mes001"));
+    QVERIFY2(g->verticalHeader()->width() >=
+                 g->verticalHeader()->fontMetrics().horizontalAdvance(corner),
+             qPrintable(corner));
+}
+
+// However many windows are made, each opens wholly inside the visible child area, cascaded
+// from the one before.
+void TestOperator::newWindowsOpenInsideTheChildArea() {
+    Korvel k(QStringLiteral("/dev/null"));
+    QVERIFY(QTest::qWaitForWindowExposed(k.w.get()));
+    const QRect area = k.w->childArea()->viewport()->rect();
+    QPoint previous(-1, -1);
+    int cascaded = 0;
+    for (int i = 0; i < 12; ++i) {
+        FrmProg* f = k.w->makeNewForm(3);
+        auto* sub = qobject_cast<QMdiSubWindow*>(f->parentWidget());
+        QVERIFY(sub);
+        QVERIFY2(area.contains(sub->geometry()),
+                 qPrintable(QStringLiteral("window %1 at %2,%3 %4x%5")
+                                .arg(i + 1)
+                                .arg(sub->x())
+                                .arg(sub->y())
+                                .arg(sub->width())
+                                .arg(sub->height())));
+        if (i == 0) {
+            QCOMPARE(sub->pos(), QPoint(0, 0));
+        } else if (sub->pos() != QPoint(0, 0)) {
+            QVERIFY(sub->x() > previous.x() && sub->y() > previous.y());
+            ++cascaded;
+        }
+        previous = sub->pos();
+    }
+    QVERIFY(cascaded >= 3);
+}
+
+void TestOperator::mainWindowKeepsThePaletteStripFree() {
+    Korvel k(QStringLiteral("/dev/null"));
+    k.w->makeNewForm(3);
+    FrmCmd* palette = k.w->commandPalette();
+    QVERIFY(palette);
+    QVERIFY(QTest::qWaitForWindowExposed(k.w.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(palette));
+    QTest::qWait(100); // the window manager's frames
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.width() >= k.w->frameGeometry().width() + palette->frameGeometry().width());
+    QVERIFY2(!k.w->frameGeometry().intersects(palette->frameGeometry()),
+             qPrintable(QStringLiteral("main right %1, palette left %2")
+                            .arg(k.w->frameGeometry().right())
+                            .arg(palette->frameGeometry().left())));
+    QVERIFY(screen.contains(k.w->frameGeometry()));
+}
+
+// Started from the palette, the data dialog stands over the main window.
+void TestOperator::dataDialogOpensOverTheMainWindow() {
+    Korvel k(QStringLiteral("/dev/null"));
+    FrmProg* f = k.w->makeNewForm(3);
+    FrmCmd* palette = k.w->commandPalette();
+    QVERIFY(palette);
+    QVERIFY(QTest::qWaitForWindowExposed(palette));
+    palette->activateWindow();
+    QTRY_VERIFY(palette->isActiveWindow());
+    QPoint centre;
+    bool overMain = false;
+    ModalWindowScript<QDialog> script([&](QDialog* d) {
+        centre = d->frameGeometry().center();
+        overMain = d->parentWidget() == k.w.get();
+        d->reject();
+        return true;
+    });
+    auto* list = palette->findChild<CmdList*>(QStringLiteral("LstCmd"));
+    QVERIFY(list);
+    const QRect item = list->visualItemRect(list->item(0)); // a command with a value
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QTRY_VERIFY(script.done());
+    QVERIFY(overMain);
+    const QPoint main = k.w->frameGeometry().center();
+    QVERIFY2((centre - main).manhattanLength() < 60, qPrintable(QStringLiteral("%1,%2 vs %3,%4")
+                                                                    .arg(centre.x())
+                                                                    .arg(centre.y())
+                                                                    .arg(main.x())
+                                                                    .arg(main.y())));
+    QCOMPARE(f->getStep(), 0);
+}
+
+// A name typed without an extension is saved with the filter's .txt.
+void TestOperator::saveAddsTheFilterExtension() {
+    ScratchAppDir dir;
+    QtProgramFileDialogs dialogs;
+    ModalWindowScript<QFileDialog> script([&](QFileDialog* d) {
+        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (name == nullptr)
+            return false;
+        name->setText(QStringLiteral("corner"));
+        QTest::keyClick(name, Qt::Key_Return);
+        return true;
+    });
+    const QString path =
+        dialogs.getSaveFileName(saveFileFilter(), QDir::toNativeSeparators(dir.path()), QString());
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("corner.txt"));
+    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+}
+
+void TestOperator::windowsCarryTheProgramIcon() {
+    AppIdentity::apply(*qApp, AppIdentity::Program::Korvel);
+    Korvel k(QStringLiteral("/dev/null"));
+    const QImage own = AppIdentity::icon(AppIdentity::Program::Korvel).pixmap(32).toImage();
+    QVERIFY(!own.isNull());
+    QCOMPARE(k.w->windowIcon().pixmap(32).toImage(), own);
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Korvel"));
+    dlgWait wait(k.w.get());
+    QCOMPARE(wait.windowIcon().pixmap(32).toImage(), own);
+    QCOMPARE(wait.windowType(), Qt::Dialog);
+    QVERIFY(!wait.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!wait.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(wait.minimumSize(), wait.maximumSize());
 }
 
 QTEST_MAIN(TestOperator)
