@@ -4,9 +4,11 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
     qt6-qpa-plugins libgl-dev
     fonts-noto-cjk fonts-dejavu-core
+    # scripts/fuzz.sh: clang, its libFuzzer and sanitizer runtimes, the symbolizer for reports
+    clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()
