@@ -29,26 +29,27 @@ public:
 
 constexpr int kRecords = UploadBuffer::MaxSteps * UploadBuffer::MaxAxes;
 
+// The value counts by command number, read once: the table reads them from text, and they are
+// asked for every record of every line.
+std::array<int, Cmd::Last + 1> g_valueCount{};
+
+int valueCount(int cmd) {
+    return cmd >= Cmd::First && cmd <= Cmd::Last ? g_valueCount[static_cast<size_t>(cmd)] : 0;
+}
+
 ValueArray meaningOf(const UploadRecord& r) {
     ValueArray v{QString::number(r.command)};
-    for (int k = 1; k <= cmdValueCount(r.command); ++k)
+    for (int k = 1; k <= valueCount(r.command); ++k)
         v << r.values[static_cast<size_t>(k)];
     return v;
 }
-
-// The value counts by command number, read once: the table reads them from text, and the whole
-// buffer is compared after every line.
-std::array<int, Cmd::Last + 1> g_valueCount{};
 
 // What a record means: its command and the values that command has. Value texts beyond the
 // command's count are leftovers that nothing reads.
 bool sameMeaning(const UploadRecord& x, const UploadRecord& y) {
     if (x.command != y.command)
         return false;
-    const int n = x.command >= Cmd::First && x.command <= Cmd::Last
-                      ? g_valueCount[static_cast<size_t>(x.command)]
-                      : 0;
-    for (int k = 1; k <= n; ++k) {
+    for (int k = 1; k <= valueCount(x.command); ++k) {
         if (x.values[static_cast<size_t>(k)] != y.values[static_cast<size_t>(k)])
             return false;
     }
@@ -128,7 +129,7 @@ Conversion convert(const QString& element) {
         return c;
     }
     FUZZ_CHECK(c.cmd >= Cmd::First && c.cmd <= Cmd::Last, what());
-    FUZZ_CHECK(c.values.size() == cmdValueCount(c.cmd) + 1, what());
+    FUZZ_CHECK(c.values.size() == valueCount(c.cmd) + 1, what());
     FUZZ_CHECK(c.values.front() == QString::number(c.cmd), what());
     for (int k = 1; k < c.values.size(); ++k) {
         if (isNumericValue(c.cmd, k, c.values))
@@ -192,7 +193,7 @@ void checkLine(UploadBuffer& buffer, Shadow& shadow, const QString& line) {
             FUZZ_CHECK(meaningOf(r) == conversions[a - 1].values,
                        QStringLiteral("axis %1 is not its element: ").arg(a) + what());
         }
-        for (int k = cmdValueCount(r.command) + 1; k < static_cast<int>(r.values.size()); ++k)
+        for (int k = valueCount(r.command) + 1; k < static_cast<int>(r.values.size()); ++k)
             FUZZ_CHECK(r.values[static_cast<size_t>(k)].isEmpty(),
                        QStringLiteral("a value beyond the command's count: ") + what());
     }
@@ -214,12 +215,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     const int type = 1 + (data[0] + 2) % 3;
     RunConfig::setControllerType(type);
-    // Built afresh for every input: texts kept from one input to the next would look like a
-    // leak to libFuzzer, which then searches the whole heap after every run.
-    const auto bufferOwner = std::make_unique<UploadBuffer>();
-    const auto shadowOwner = std::make_unique<Shadow>();
-    UploadBuffer& buffer = *bufferOwner;
-    Shadow& shadow = *shadowOwner;
+    // Kept between inputs (600 records each), but emptied after every input: texts kept from one
+    // input to the next would look like a leak to libFuzzer, which then searches the whole heap.
+    static UploadBuffer buffer;
+    static Shadow shadow;
+    struct Emptied {
+        ~Emptied() {
+            buffer = UploadBuffer();
+            shadow = Shadow();
+        }
+    } emptied;
     buffer.beginUpload(1);
     FUZZ_CHECK(buffer.nextStep() == 1 && buffer.axisCount() == type, QString());
     shadow.nextStep = 1;
