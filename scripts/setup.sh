@@ -4,13 +4,15 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
     qt6-qpa-plugins libgl-dev
     fonts-noto-cjk fonts-dejavu-core
     # Tests that need real window activation: their own X server and window manager.
     xvfb openbox x11-utils
     # The Debian package: dependencies (dpkg-shlibdeps, file) and the desktop entries' check.
     dpkg-dev file desktop-file-utils
+    # scripts/fuzz.sh: clang, its libFuzzer and sanitizer runtimes, the symbolizer for reports
+    clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer, UndefinedBehaviorSanitizer and warnings as errors,
-# then runs every test without a display. Then builds the Debian package, installs it (as root
-# or through sudo) and checks the installed tools; KORVEL_PACKAGE_CHECK=0 leaves that out.
+# then runs every test (without a display; the few that need real window activation start their
+# own X server). Then every fuzz target runs for KORVEL_FUZZ_SECONDS seconds (default 10; 0
+# skips the fuzzing). Then the Debian package is built, installed (as root or through sudo) and
+# its tools are checked; KORVEL_PACKAGE_CHECK=0 leaves that out.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -17,6 +19,13 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" "$@"
+
+fuzz_seconds="${KORVEL_FUZZ_SECONDS:-10}"
+if [ "$fuzz_seconds" = "0" ]; then
+    echo "Fuzzing skipped (KORVEL_FUZZ_SECONDS=0)."
+else
+    "$root/scripts/fuzz.sh" "$fuzz_seconds"
+fi
 
 if [ "${KORVEL_PACKAGE_CHECK:-1}" = "0" ]; then
     exit 0

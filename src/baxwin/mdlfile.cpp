@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace MdlFile {
@@ -19,11 +20,11 @@ bool readLines(const QString& path, QStringList& lines) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    QString all = QString::fromUtf8(f.readAll());
+    // The decoder skips a byte order mark; a second U+FEFF after it is text.
+    QStringDecoder decode(QStringDecoder::Utf8);
+    const QString all = decode(f.readAll());
     if (f.error() != QFileDevice::NoError)
         return false;
-    if (all.startsWith(QChar(0xFEFF)))
-        all.remove(0, 1);
     lines = all.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();

@@ -27,11 +27,15 @@ QString truncateUtf8(const QString& text, int maxBytes) {
 
 QString clsIniFile::GetINIStr(const QString& strApp, const QString& strKey,
                               const QString& strDefault) const {
-    const QString fallback = truncateUtf8(strDefault, MaxValueBytes);
     QFile file(m_path);
     if (m_path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return fallback;
-    const QByteArray raw = file.readAll();
+        return truncateUtf8(strDefault, clsIniFile::MaxValueBytes);
+    return iniValue(file.readAll(), strApp, strKey, strDefault);
+}
+
+QString iniValue(const QByteArray& raw, const QString& strApp, const QString& strKey,
+                 const QString& strDefault) {
+    const QString fallback = truncateUtf8(strDefault, clsIniFile::MaxValueBytes);
     QStringDecoder decode(QStringDecoder::Utf8);
     const QString content = decode(raw);
 
@@ -57,7 +61,7 @@ QString clsIniFile::GetINIStr(const QString& strApp, const QString& strKey,
         if (line.left(eq).trimmed().compare(wantKey, Qt::CaseInsensitive) != 0)
             continue;
         const QString value = stripQuotes(line.mid(eq + 1).trimmed().toString());
-        return truncateUtf8(value, MaxValueBytes);
+        return truncateUtf8(value, clsIniFile::MaxValueBytes);
     }
     return fallback;
 }

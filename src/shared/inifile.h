@@ -22,6 +22,10 @@ private:
     QString m_path;
 };
 
+// The lookup of GetINIStr on the file's contents.
+QString iniValue(const QByteArray& content, const QString& strApp, const QString& strKey,
+                 const QString& strDefault = QString());
+
 // Cuts a text to at most maxBytes bytes of UTF-8 without splitting a character.
 QString truncateUtf8(const QString& text, int maxBytes);
 

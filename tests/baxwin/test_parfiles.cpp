@@ -39,6 +39,8 @@ private Q_SLOTS:
     void loadDefinitions();
     void badDefinitionFiles_data();
     void badDefinitionFiles();
+    void byteOrderMark_data();
+    void byteOrderMark();
     void saveWritesAllLines();
     void roundTripKeepsEmptyTexts();
     void partialFileKeepsOtherValues();
@@ -186,6 +188,33 @@ void TestParFiles::badDefinitionFiles() {
     QVERIFY(!MdlFile::loadParDefs(m_app->file(QStringLiteral("none.ini")), d));
     QCOMPARE(m_rec->shown().size(), 1);
     QCOMPARE(m_rec->shown()[0].text, msg2("Mes029", "Mes031"));
+}
+
+void TestParFiles::byteOrderMark_data() {
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QString>("parFileName");
+    QTest::addColumn<bool>("parFileReads");
+    const QByteArray mark("\xEF\xBB\xBF");
+    QTest::newRow("none") << QByteArray() << QStringLiteral("p.txt") << true;
+    QTest::newRow("one mark is skipped") << mark << QStringLiteral("p.txt") << true;
+    QTest::newRow("a second mark is text") << mark + mark << QStringLiteral("\uFEFFp.txt") << false;
+}
+
+// A byte order mark before the first line is the encoding's, not the file's text.
+void TestParFiles::byteOrderMark() {
+    QFETCH(QByteArray, start);
+    QFETCH(QString, parFileName);
+    QFETCH(bool, parFileReads);
+    m_app->write(QStringLiteral("defs.ini"), start + defLines({"p.txt", "1,0,1,a,0,1,0,"}));
+    ParDefs d;
+    QVERIFY(MdlFile::loadParDefs(m_app->file(QStringLiteral("defs.ini")), d));
+    QCOMPARE(d.parFileName, parFileName);
+    QCOMPARE(d[1].name, QStringLiteral("a"));
+
+    m_app->write(QStringLiteral("p.txt"), start + "12,1,2,3\r\n");
+    ParValueTable t;
+    QCOMPARE(MdlFile::readParFile(MdlFile::parFilePath(QStringLiteral("p.txt")), t), parFileReads);
+    QCOMPARE(t.at(12, 3), parFileReads ? QStringLiteral("3") : QString());
 }
 
 void TestParFiles::saveWritesAllLines() {
