@@ -43,6 +43,12 @@ public:
     PtyPair& operator=(const PtyPair&) = delete;
 
     bool isValid() const { return m_master >= 0 && m_keeper >= 0; }
+    // The controller's side goes away, as an unplugged adapter does.
+    void closeMaster() {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
     QString path() const { return m_path; }
 
     // The controller answers.

@@ -2,7 +2,12 @@
 
 #include "shared/portmap.h"
 
+#include <QFileInfo>
 #include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
 
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
@@ -57,7 +62,7 @@ bool QtSerialPort::open() {
     }
     m_port.setPortName(deviceName());
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_lastError = m_port.portName() + QStringLiteral(": ") + m_port.errorString();
+        m_lastError = m_port.portName() + QStringLiteral(": cannot open: ") + m_port.errorString();
         return false;
     }
     applyLineParameters();
@@ -95,11 +100,34 @@ void QtSerialPort::onReadyRead() {
         m_handler();
 }
 
+QString QtSerialPort::failureReason(QSerialPort::SerialPortError error) const {
+    const QString device = m_port.portName();
+    if (!QFileInfo::exists(device))
+        return device + QStringLiteral(": the device has gone");
+#ifdef Q_OS_UNIX
+    // A hung-up line reads as its end; the port's own text then names whatever error the system
+    // saw last, not this one.
+    if (m_port.isOpen() && error == QSerialPort::ReadError) {
+        pollfd p{static_cast<int>(m_port.handle()), POLLIN, 0};
+        if (::poll(&p, 1, 0) >= 0 && (p.revents & (POLLHUP | POLLERR)) != 0)
+            return device + QStringLiteral(": hang-up (the line was closed at the other end)");
+    }
+#endif
+    const QString kind = error == QSerialPort::WriteError  ? QStringLiteral("write error: ")
+                         : error == QSerialPort::ReadError ? QStringLiteral("read error: ")
+                                                           : QString();
+    return device + QStringLiteral(": ") + kind + m_port.errorString();
+}
+
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError)
         return;
-    m_lastError = m_port.portName() + QStringLiteral(": ") + m_port.errorString();
-    // An unplugged adapter keeps reporting; the next request reopens the port anyway.
-    if (error == QSerialPort::ResourceError && m_port.isOpen())
+    m_lastError = failureReason(error);
+    // A device that is gone, hung up or failing keeps reporting at every turn of the event
+    // loop: closing it stops the watching. The exchange ends through its reply time-out, and
+    // the next request opens the port afresh.
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+         error == QSerialPort::WriteError) &&
+        m_port.isOpen())
         m_port.close();
 }

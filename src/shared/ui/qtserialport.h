@@ -35,6 +35,7 @@ private:
     void applyLineParameters();
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    QString failureReason(QSerialPort::SerialPortError error) const;
 
     QSerialPort m_port;
     int m_commPort = 1;
