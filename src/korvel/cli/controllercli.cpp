@@ -512,7 +512,7 @@ int run(const QStringList& args) {
             // The reply to "Z:" or "U07:" is not awaited, but an error that comes with it at
             // once is still reported.
             QEventLoop wait;
-            QTimer::singleShot(100, &wait, &QEventLoop::quit);
+            QTimer::singleShot(100, Qt::PreciseTimer, &wait, &QEventLoop::quit);
             wait.exec();
         }
         return finish(o, s, failureCode(s));
@@ -534,6 +534,7 @@ int run(const QStringList& args) {
         // The answer to "NG:" has no timer of its own; do not wait for it forever.
         QTimer guard;
         guard.setSingleShot(true);
+        guard.setTimerType(Qt::PreciseTimer);
         QObject::connect(&guard, &QTimer::timeout, [&s] { s.term.done(); });
         s.run([&] { guard.start(o.replyTimeout); });
     }

@@ -52,6 +52,7 @@ dlgInit::dlgInit(QWidget* parent)
     m_lblMsg->setObjectName(QStringLiteral("lblMsg"));
     m_tmrInit->setObjectName(QStringLiteral("tmrInit"));
     m_tmrInit->setSingleShot(true);
+    m_tmrInit->setTimerType(Qt::PreciseTimer);
     connect(m_tmrInit, &QTimer::timeout, this, &QDialog::accept);
     setFixedSize(twipsToPixels(this, 3405, 885));
     layoutWaitLabel(m_lblMsg, this,
