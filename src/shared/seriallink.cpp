@@ -1,6 +1,7 @@
 #include "shared/seriallink.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -29,6 +30,7 @@ void SerialLink::setIntervals(int replyMs, int crLfMs, int wakeMs) {
     m_replyMs = replyMs;
     m_crLfMs = crLfMs;
     m_wakeMs = wakeMs;
+    m_wakeLimitMs = WakeLimitFactor * wakeMs;
 }
 
 void SerialLink::echo(const QString& text, bool bDir) {
@@ -47,17 +49,32 @@ void SerialLink::sendText(const QString& text) {
     echo(text, false);
 }
 
+void SerialLink::waitPrecisely(qint64 ms) {
+    QEventLoop loop;
+    QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 void SerialLink::wakeController() {
     if (m_gate)
         m_gate->setMainWindowEnabled(false);
     m_port->setReceiveNotifications(false);
     sendText(QStringLiteral("?:") + LineEnds::CRLF);
     // Events keep running while the controller answers; the answer itself is not looked at.
+    // A slow controller's answer must not be taken for the reply to the next request: until a
+    // whole answer line is in, the wait goes on, up to ten times the usual wait in all.
+    QElapsedTimer waited;
+    waited.start();
     QCoreApplication::processEvents();
-    QEventLoop loop;
-    QTimer::singleShot(m_wakeMs, &loop, &QEventLoop::quit);
-    loop.exec();
+    waitPrecisely(m_wakeMs);
     QCoreApplication::processEvents();
+    QByteArray answer;
+    while (m_port->isOpen()) {
+        answer += m_port->readAll();
+        if (answer.contains('\r') || answer.contains('\n') || waited.elapsed() >= m_wakeLimitMs)
+            break;
+        waitPrecisely(qMin<qint64>(WakePollMs, m_wakeLimitMs - waited.elapsed()));
+    }
     m_splitter.clearBuffer();
     if (m_port->isOpen())
         m_port->readAll();

@@ -92,6 +92,10 @@ public:
     static constexpr int ReplyIntervalMs = 3000;
     static constexpr int CrLfIntervalMs = 100;
     static constexpr int WakeWaitMs = 100;
+    // Without a whole answer line after the wake-up wait, it goes on up to this many times the
+    // wait in all, looking every WakePollMs.
+    static constexpr int WakeLimitFactor = 10;
+    static constexpr int WakePollMs = 10;
 
     SerialLink(SerialPortService* port, LinkTimer* replyTimer, LinkTimer* crLfTimer);
 
@@ -142,6 +146,7 @@ public:
 
 private:
     void echo(const QString& text, bool bDir);
+    static void waitPrecisely(qint64 ms);
     QString replyLine(const QString& line) const;
 
     SerialPortService* m_port;
@@ -162,4 +167,5 @@ private:
     int m_replyMs = ReplyIntervalMs;
     int m_crLfMs = CrLfIntervalMs;
     int m_wakeMs = WakeWaitMs;
+    int m_wakeLimitMs = WakeLimitFactor * WakeWaitMs;
 };
