@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 QString msg(const char* key) {
@@ -29,6 +31,8 @@ private Q_SLOTS:
     void portByComNumber();
     void failures_data();
     void failures();
+    void deviceFailureSaysWhy_data();
+    void deviceFailureSaysWhy();
     void badParameterFile_data();
     void badParameterFile();
     void badArguments_data();
@@ -224,6 +228,38 @@ void TestCli::failures() {
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains(msg(qPrintable(key))), qPrintable(r.err));
     QVERIFY(!QFile::exists(path("out.txt")));
+}
+
+void TestCli::deviceFailureSaysWhy_data() {
+    QTest::addColumn<QString>("fault");       // empty: no controller, a device that does not exist
+    QTest::addColumn<QStringList>("reasons"); // one of them is in the message
+    QTest::newRow("missing device")
+        << QString() << QStringList{QStringLiteral("/nonexistent/ttyK0: cannot open")};
+    QTest::newRow("hang-up in the middle")
+        << QStringLiteral("hangup@P:20R")
+        << QStringList{QStringLiteral("hang-up"), QStringLiteral("the device has gone")};
+}
+
+// A transfer that fails at the device says why: the path and the system's reason.
+void TestCli::deviceFailureSaysWhy() {
+    QFETCH(QString, fault);
+    QFETCH(QStringList, reasons);
+    std::unique_ptr<SimProcess> sim;
+    QString device = QStringLiteral("/nonexistent/ttyK0");
+    if (!fault.isEmpty()) {
+        sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--fault"), fault});
+        device = sim->device;
+    }
+    const CliRun r = runCli(QStringList{QStringLiteral("read"), QStringLiteral("--output"),
+                                        path("out.txt"), QStringLiteral("--port"), device}
+                            << lang1() << QStringLiteral("--timeout") << QStringLiteral("300"));
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains(msg("Mes006")), qPrintable(r.err));
+    bool named = false;
+    for (const QString& reason : reasons)
+        named = named || r.err.contains(reason);
+    QVERIFY2(named, qPrintable(r.err));
+    QVERIFY2(!r.err.contains(QLatin1String("Inappropriate ioctl")), qPrintable(r.err));
 }
 
 void TestCli::badParameterFile_data() {

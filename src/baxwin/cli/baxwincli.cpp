@@ -237,11 +237,18 @@ int run(const QStringList& args) {
     transfer.setView(&driver);
     transfer.setReceiver(&driver);
 
+    // After a failed transfer: why the device failed, when it did (a silent controller leaves
+    // no reason of the device's own).
+    auto failed = [&device] {
+        if (!device.lastError().isEmpty())
+            std::fprintf(stderr, "baxwin-cli: %s\n", qPrintable(device.lastError()));
+        return 1;
+    };
     if (o.command == QLatin1String("read")) {
         transfer.prepare(0);
         transfer.cmdDo();
         if (driver.waitForOutcome(transfer) != TransferState::Outcome::ReadDone)
-            return 1;
+            return failed();
         return MdlFile::writeParFile(o.output, driver.values, false) ? 0 : 1;
     }
 
@@ -249,11 +256,11 @@ int run(const QStringList& args) {
     transfer.prepare(1);
     transfer.cmdDo();
     if (driver.waitForOutcome(transfer) != TransferState::Outcome::WriteDone)
-        return 1;
+        return failed();
     if (!o.flash)
         return 0;
     transfer.cmdROM();
-    return driver.waitForOutcome(transfer) == TransferState::Outcome::FlashDone ? 0 : 1;
+    return driver.waitForOutcome(transfer) == TransferState::Outcome::FlashDone ? 0 : failed();
 }
 
 } // namespace BaxwinCli

@@ -65,6 +65,8 @@ bool QtSerialPort::open() {
         m_lastError = m_port.portName() + QStringLiteral(": cannot open: ") + m_port.errorString();
         return false;
     }
+    // The last failure's reason is about this device as it is now.
+    m_lastError.clear();
     applyLineParameters();
     // A port that was closed has received nothing: drop what the device kept meanwhile.
     m_port.clear(QSerialPort::AllDirections);

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 // korvel-cli's controller commands against controller-sim.
 namespace {
 
@@ -64,6 +66,8 @@ private Q_SLOTS:
     void uploadFailures();
     void checkConnection_data();
     void checkConnection();
+    void deviceFailureSaysWhy_data();
+    void deviceFailureSaysWhy();
     void chinfAndRunControl();
     void portThroughPortMap();
     void usage_data();
@@ -266,6 +270,34 @@ void TestCliController::checkConnection() {
                 QStringLiteral("--reply-timeout"), QStringLiteral("400")});
     QCOMPARE(r.code, code);
     QCOMPARE(sim.requests(), requests);
+}
+
+void TestCliController::deviceFailureSaysWhy_data() {
+    QTest::addColumn<QString>("fault"); // empty: no controller, a device that does not exist
+    QTest::addColumn<QStringList>("reasons");
+    QTest::newRow("missing device") << "" << QStringList{"/nonexistent/ttyK0: cannot open"};
+    QTest::newRow("hang-up at CHINF")
+        << "hangup@2" << QStringList{"hang-up", "the device has gone"};
+}
+
+// A request that fails at the device prints why, never a stale reason of an earlier call.
+void TestCliController::deviceFailureSaysWhy() {
+    QFETCH(QString, fault);
+    QFETCH(QStringList, reasons);
+    std::unique_ptr<SimController> sim;
+    QString device = QStringLiteral("/nonexistent/ttyK0");
+    if (!fault.isEmpty()) {
+        sim = std::make_unique<SimController>(QStringList{QStringLiteral("--fault"), fault});
+        device = sim->device();
+    }
+    const Result r = runCli({QStringLiteral("check-connection"), QStringLiteral("--port"), device,
+                             QStringLiteral("--reply-timeout"), QStringLiteral("400")});
+    QCOMPARE(r.code, 4);
+    bool named = false;
+    for (const QString& reason : reasons)
+        named = named || r.err.contains(reason);
+    QVERIFY2(named, qPrintable(r.err));
+    QVERIFY2(!r.err.contains(QLatin1String("Inappropriate ioctl")), qPrintable(r.err));
 }
 
 void TestCliController::chinfAndRunControl() {
