@@ -267,7 +267,7 @@ int findCommandByName(const QString& text) {
 ValueCheck checkValue(const QString& rawText, const QString& minToken, const QString& maxToken,
                       QChar lastLetter, bool ignoreCase) {
     const QString text = rawText.trimmed();
-    if (minToken.contains(QLatin1Char('A')) || maxToken.contains(QLatin1Char('A'))) {
+    if (isLetterToken(minToken, maxToken)) {
         const Qt::CaseSensitivity cs = ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
         if (text.compare(QStringLiteral("A"), cs) >= 0 &&
             text.compare(QString(lastLetter), cs) <= 0)
@@ -286,6 +286,30 @@ ValueCheck checkValue(const QString& rawText, const QString& minToken, const QSt
     if (v < -99999999 || v > 99999999 || v < lo || v > hi)
         return {};
     return {true, QString::number(v)};
+}
+
+bool isLetterValue(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    if (!((first >= QLatin1Char('A') && first <= QLatin1Char('Z')) ||
+          (first >= QLatin1Char('a') && first <= QLatin1Char('z'))))
+        return false;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text.at(i) < QLatin1Char('0') || text.at(i) > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+bool fileHoldsLetterValue(const QString& text) {
+    return isLetterValue(text) &&
+           checkValue(text, QStringLiteral("A1"), QStringLiteral("A0"), QLatin1Char('F'), true)
+               .accepted;
+}
+
+bool isLetterToken(const QString& minToken, const QString& maxToken) {
+    return minToken.contains(QLatin1Char('A')) || maxToken.contains(QLatin1Char('A'));
 }
 
 bool checkTextValue(const QString& text, const QString& minToken, const QString& maxToken) {

@@ -81,6 +81,14 @@ struct ValueCheck {
 ValueCheck checkValue(const QString& text, const QString& minToken, const QString& maxToken,
                       QChar lastLetter, bool ignoreCase);
 bool checkTextValue(const QString& text, const QString& minToken, const QString& maxToken);
+// A letter value as the program file can hold it: one letter followed by digits only (B5 is
+// one; B# and Bw are not: the file would read them back as other commands or refuse them).
+bool isLetterValue(const QString& text);
+// A letter value that a program file can hold and reopen: its form, and the reader's rule
+// (a letter up to F in either case).
+bool fileHoldsLetterValue(const QString& text);
+// The token pair of a value that may be a letter (command 12's first value).
+bool isLetterToken(const QString& minToken, const QString& maxToken);
 bool checkParameterValue(const QString& paramNo, const QString& valueText);
 // Command 6: the first value read as a number must not exceed the second.
 bool checkSpeedOrder(const QString& first, const QString& second);

@@ -138,7 +138,8 @@ bool UploadBuffer::convertUploadElement(const QString& element, int* iCmd, Value
         break;
     case Form::U02: {
         const QStringList fields = after.split(QLatin1Char(','));
-        if (fields.size() != 3)
+        // The letter must be one the program file holds, or the program would not reopen.
+        if (fields.size() != 3 || !fileHoldsLetterValue(fields.at(0)))
             return false;
         v << fields.at(0);
         for (int i = 1; i < 3; ++i) {

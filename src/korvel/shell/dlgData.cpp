@@ -260,9 +260,16 @@ bool dlgData::validateData() {
     }
 
     for (int i = 1; i <= m_count; ++i) {
-        const ValueCheck c = checkValue(m_txtData[i - 1]->text(), bounds.value(2 * i - 2),
-                                        bounds.value(2 * i - 1), QLatin1Char('C'), false);
-        if (!c.accepted) {
+        const QString minToken = bounds.value(2 * i - 2);
+        const QString maxToken = bounds.value(2 * i - 1);
+        const ValueCheck c =
+            checkValue(m_txtData[i - 1]->text(), minToken, maxToken, QLatin1Char('C'), false);
+        // A letter value is one letter and digits: B# or Bw would be saved as another command.
+        // (A number never sorts among the letters, so an accepted text from A on is a letter.)
+        const bool badLetter = c.accepted && isLetterToken(minToken, maxToken) &&
+                               c.normalised.front() >= QLatin1Char('A') &&
+                               !isLetterValue(c.normalised);
+        if (!c.accepted || badLetter) {
             refuse(Msg::ValueRefused, names.value(i - 1), i);
             return false;
         }

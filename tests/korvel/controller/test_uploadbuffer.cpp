@@ -107,7 +107,16 @@ void TestUploadBuffer::element_data() {
     row("U01", "U01:0007", "11:7");
     row("U01 short", "U01:007", "");
     row("U02", "U02:A,1,05", "12:A,1,5");
-    row("U02 any length", "U02:AB,+001,0005", "12:AB,1,5");
+    row("U02 any length", "U02:B12,+001,0005", "12:B12,1,5");
+    // The letter value must be one a program file holds and reads back as the same step.
+    row("U02 letter in lower case", "U02:d,1,05", "12:d,1,5");
+    row("U02 two letters", "U02:AB,1,05", "");
+    row("U02 letter and sign", "U02:B#,1,05", "");
+    row("U02 letter and letter", "U02:Bw,1,05", "");
+    row("U02 letter beyond F", "U02:W,1,05", "");
+    row("U02 a code as letter", "U02:U04,1,05", "");
+    row("U02 blank before letter", "U02: B,1,05", "");
+    row("U02 empty letter", "U02:,1,05", "");
     row("U02 two fields", "U02:A,1", "");
     row("U02 non-numeric", "U02:A,x,05", "");
     row("U03", "U03:0003,000000100", "13:3,100");

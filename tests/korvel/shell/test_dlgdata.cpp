@@ -72,6 +72,12 @@ void TestDlgData::validate_data() {
         << 12 << QStringList{"a", "1", "5"} << false << 17 << "label:0" << 1 << QStringList{};
     QTest::newRow("jump number refused")
         << 12 << QStringList{"0", "1", "5"} << false << 17 << "label:0" << 1 << QStringList{};
+    QTest::newRow("jump letter and digits")
+        << 12 << QStringList{"B5", "1", "5"} << true << 0 << "" << 0 << QStringList{"B5", "1", "5"};
+    QTest::newRow("jump letter and sign")
+        << 12 << QStringList{"B#", "1", "5"} << false << 17 << "label:0" << 1 << QStringList{};
+    QTest::newRow("jump letter and letter")
+        << 12 << QStringList{"Bw", "1", "5"} << false << 17 << "label:0" << 1 << QStringList{};
     QTest::newRow("jump third value out of range")
         << 12 << QStringList{"B", "1", "200"} << false << 17 << "label:2" << 3 << QStringList{};
     QTest::newRow("speed start above top")
