@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -199,6 +200,9 @@ FrmProg::FrmProg(QWidget* parent) : QWidget(parent), m_doc(RunConfig::maxSteps()
         w->setAcceptDrops(true);
         w->installEventFilter(this);
     }
+    m_undo = new QUndoStack(this);
+    connect(m_undo, &QUndoStack::canUndoChanged, this, &FrmProg::undoStateChanged);
+    connect(m_undo, &QUndoStack::canRedoChanged, this, &FrmProg::undoStateChanged);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &FrmProg::gridDoubleClicked);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!m_selecting && !m_batch)
@@ -211,6 +215,9 @@ FrmProg::FrmProg(QWidget* parent) : QWidget(parent), m_doc(RunConfig::maxSteps()
 }
 
 FrmProg::~FrmProg() {
+    // The history goes first: its commands refer to the document and it reports to this window.
+    m_undo->disconnect(this);
+    delete m_undo;
     m_doc.setView(nullptr);
 }
 
@@ -344,19 +351,101 @@ int FrmProg::selectAxisCells() {
     return axis;
 }
 
+namespace {
+
+// One change of the program: the states before and after it. The change itself was made by the
+// document's own operation; undo and redo put the states back.
+class ProgramChange : public QUndoCommand {
+public:
+    ProgramChange(ProgramDoc& doc, ProgramDoc::State before, ProgramDoc::State after)
+        : m_doc(doc), m_before(std::move(before)), m_after(std::move(after)) {}
+    void undo() override { m_doc.restoreState(m_before); }
+    void redo() override {
+        if (m_done)
+            m_doc.restoreState(m_after);
+        m_done = true;
+    }
+
+private:
+    ProgramDoc& m_doc;
+    ProgramDoc::State m_before;
+    ProgramDoc::State m_after;
+    bool m_done = false;
+};
+
+} // namespace
+
+void FrmProg::recordChange(const std::function<void()>& change) {
+    ProgramDoc::State before = m_doc.state();
+    change();
+    ProgramDoc::State after = m_doc.state();
+    if (before.sameProgram(after))
+        return;
+    m_undo->push(new ProgramChange(m_doc, std::move(before), std::move(after)));
+}
+
+void FrmProg::insertStep() {
+    recordChange([this] { m_doc.insertStep(); });
+}
+
+void FrmProg::deleteStep() {
+    recordChange([this] { m_doc.deleteStep(); });
+}
+
+void FrmProg::undo() {
+    if (!m_undo->canUndo())
+        return;
+    m_restoring = true;
+    m_undo->undo();
+    m_restoring = false;
+    m_doc.setDirty(!m_undo->isClean());
+}
+
+void FrmProg::redo() {
+    if (!m_undo->canRedo())
+        return;
+    m_restoring = true;
+    m_undo->redo();
+    m_restoring = false;
+    m_doc.setDirty(!m_undo->isClean());
+}
+
+bool FrmProg::canUndo() const {
+    return m_undo->canUndo();
+}
+
+bool FrmProg::canRedo() const {
+    return m_undo->canRedo();
+}
+
+void FrmProg::dirtyChanged(bool bDirty) {
+    // Saved: the history's saved state is this one.
+    if (!bDirty && !m_restoring)
+        m_undo->setClean();
+}
+
 void FrmProg::editCell(int iAxis, int iStep, int iCmd, const ValueArray& sData) {
+    askAndApply(iAxis, iStep, iCmd, sData, 0);
+}
+
+void FrmProg::askAndApply(int iAxis, int iStep, int iCmd, const ValueArray& sData, int fillFrom) {
     if (iCmd == Cmd::BothGo && getAxis() == 1)
         return;
     CommandDataAsker& asker = m_asker ? *m_asker : dataDialogAsker();
     if (!asker.dlgDataExe(iAxis, iStep, iCmd, sData))
         return;
-    applyCellEdit(iAxis, iStep, iCmd, asker.getTxtBoxData());
+    const ValueArray values = asker.getTxtBoxData();
+    // Placing a command and filling the gap steps before it is one change.
+    recordChange([&] {
+        applyCellEdit(iAxis, iStep, iCmd, values);
+        if (fillFrom > 0)
+            fillSteps(fillFrom);
+    });
 }
 
 void FrmProg::putAndFill(int iAxis, int iStep, int iCmd, const ValueArray& sData) {
     const int n = getStep();
-    editCell(iAxis, iStep, iCmd, sData);
-    fillSteps(n + 1);
+    askAndApply(iAxis, iStep, iCmd, sData, n + 1);
     setCurrentCell(iStep, ProgramDoc::axisColumn(iAxis));
     selectAxisCells();
 }
@@ -457,7 +546,8 @@ bool FrmProg::queryClose() {
             return false;
         if (r == MsgResult::Yes) {
             QtProgramFileDialogs fallback(this);
-            saveProgram(m_doc, false, m_dialogs ? *m_dialogs : fallback);
+            if (saveProgram(m_doc, false, m_dialogs ? *m_dialogs : fallback))
+                Q_EMIT saved(getFileName(true));
         }
     }
     m_closeAgreed = true;

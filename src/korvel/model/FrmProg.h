@@ -5,9 +5,12 @@
 #include <QTableView>
 #include <QWidget>
 
+#include <functional>
+
 class CommandDataAsker;
 class ProgramFileDialogs;
 class ProgGridModel;
+class QUndoStack;
 
 // The grid of a program window: the header row and the step-number column are the view's
 // headers, so grid row r is model row r - 1 and grid column c is model column c - 1.
@@ -62,14 +65,23 @@ public:
         m_doc.applyCellEdit(iAxis, iStep, iCmd, sData);
     }
     void fillSteps(int step) { m_doc.fillSteps(step); }
-    void insertStep() { m_doc.insertStep(); }
-    void deleteStep() { m_doc.deleteStep(); }
+    // The editing commands of the Edit menu: each change is one step of the undo history.
+    void insertStep();
+    void deleteStep();
     QString getSendStep(int iStep) const { return m_doc.getSendStep(iStep); }
     void setGridTact(bool bSw) override;
 
     // Asks for the values with the data dialog, then stores them and fills the gap steps.
     void putAndFill(int iAxis, int iStep, int iCmd, const ValueArray& sData);
     void editCell(int iAxis, int iStep, int iCmd, const ValueArray& sData);
+
+    // Undo and redo of the operator's changes; the "*" follows whether the program is back at
+    // its saved state.
+    void undo();
+    void redo();
+    bool canUndo() const;
+    bool canRedo() const;
+    QUndoStack* undoStack() const { return m_undo; }
 
     int getSelectedAxis() const;
     // The grid's current row (the step) and column.
@@ -90,6 +102,10 @@ public:
 Q_SIGNALS:
     // The number of used steps was set; the main window refreshes its menus.
     void stepCountChanged();
+    // Undo or redo became possible or impossible.
+    void undoStateChanged();
+    // The close prompt saved the program under this path.
+    void saved(const QString& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,9 +117,15 @@ private:
     void stepsChanged(int iStep) override;
     void titleChanged(const QString& title) override;
     void currentCellChanged(int iStep, int iCol) override;
+    void dirtyChanged(bool bDirty) override;
+
+    // Runs one change of the document through its own operation and records it for undo; a
+    // change that changed nothing (refused, cancelled) is not recorded.
+    void recordChange(const std::function<void()>& change);
 
     void layoutGrid();
     void gridDoubleClicked(const QModelIndex& index);
+    void askAndApply(int iAxis, int iStep, int iCmd, const ValueArray& sData, int fillFrom);
 
     ProgramDoc m_doc;
     ProgGridModel* m_model;
@@ -113,4 +135,6 @@ private:
     bool m_selecting = false;
     bool m_batch = false;
     bool m_closeAgreed = false;
+    QUndoStack* m_undo;
+    bool m_restoring = false;
 };

@@ -73,7 +73,21 @@ QString ProgramDoc::getFileName(bool bFullPath) const {
     return sep < 0 ? m_fileName : m_fileName.mid(sep + 1);
 }
 
+ProgramDoc::State ProgramDoc::state() const {
+    return State{m_cells, m_steps, m_currentStep, m_currentCol};
+}
+
+void ProgramDoc::restoreState(const State& s) {
+    setGridTact(false);
+    m_cells = s.cells;
+    m_currentStep = s.currentStep;
+    m_currentCol = s.currentCol;
+    setGridTact(true);
+    setStep(s.steps);
+}
+
 void ProgramDoc::setDirty(bool bSw) {
+    const bool changed = m_dirty != bSw;
     m_dirty = bSw;
     const QString before = m_title;
     if (bSw) {
@@ -84,6 +98,8 @@ void ProgramDoc::setDirty(bool bSw) {
     }
     if (m_view && m_title != before)
         m_view->titleChanged(m_title);
+    if (m_view && changed)
+        m_view->dirtyChanged(bSw);
 }
 
 const ProgramDoc::Cell& ProgramDoc::cell(int iAxis, int iStep) const {

@@ -18,6 +18,8 @@ public:
     virtual void titleChanged(const QString& title) = 0;
     // The document moved the current cell (grid row = step, grid column).
     virtual void currentCellChanged(int iStep, int iCol) = 0;
+    // The modified flag changed (a save clears it).
+    virtual void dirtyChanged(bool) {}
 };
 
 // One motion program: a grid of maxSteps steps by 1 to 3 axes whose cells hold a command name
@@ -27,7 +29,21 @@ public:
     struct Cell {
         QString text;
         int picture = 0; // the command's palette picture, 0 for none
+        bool operator==(const Cell& o) const { return text == o.text && picture == o.picture; }
     };
+
+    // The program's content at one moment, for undo and redo: the cells and the steps in use,
+    // and where the selection rested.
+    struct State {
+        QVector<Cell> cells;
+        int steps = 0;
+        int currentStep = 1;
+        int currentCol = 1;
+        bool sameProgram(const State& o) const { return steps == o.steps && cells == o.cells; }
+    };
+    State state() const;
+    // Puts a state back as one bulk change; the modified flag is the caller's.
+    void restoreState(const State& s);
 
     explicit ProgramDoc(int maxSteps);
 

@@ -355,11 +355,15 @@ bool saveProgram(ProgramDoc& doc, bool bSaveAs, ProgramFileDialogs& dialogs) {
     return true;
 }
 
-void openProgram(ProgramFileDialogs& dialogs, ProgramWindowMaker& maker) {
+QString openProgram(ProgramFileDialogs& dialogs, ProgramWindowMaker& maker) {
     const QString chosen = dialogs.getOpenFileName(openFileFilter());
     if (chosen.isEmpty())
-        return;
+        return QString();
     const QString path = nativePath(chosen);
+    return openProgramFile(path, maker) ? path : QString();
+}
+
+bool openProgramFile(const QString& path, ProgramWindowMaker& maker) {
     ProgramDoc* doc = nullptr;
     const ProgramLoad r =
         loadProgramFile(path, RunConfig::controllerType(), RunConfig::maxSteps(), [&](int axes) {
@@ -370,9 +374,10 @@ void openProgram(ProgramFileDialogs& dialogs, ProgramWindowMaker& maker) {
     if (r.status == ProgramLoad::Ok) {
         doc->setStep(r.steps);
         doc->goToCell(1, ProgramDoc::axisColumn(1));
-        return;
+        return true;
     }
     showMessage(r.messageCode());
     if (doc)
         maker.discardForm(doc);
+    return false;
 }

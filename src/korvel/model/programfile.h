@@ -82,5 +82,8 @@ QString qtFileFilter(const QString& filter);
 // Save (bSaveAs False: without a dialog when the program has a file) or Save As. False when
 // cancelled or failed; then the document keeps its name and stays modified.
 bool saveProgram(ProgramDoc& doc, bool bSaveAs, ProgramFileDialogs& dialogs);
-// Asks for a file and reads it into a new program window; messages 20 and 18 on failure.
-void openProgram(ProgramFileDialogs& dialogs, ProgramWindowMaker& maker);
+// Asks for a file and reads it into a new program window; messages 20 and 18 on failure. The
+// path of the program opened, empty when none was.
+QString openProgram(ProgramFileDialogs& dialogs, ProgramWindowMaker& maker);
+// Reads a file chosen otherwise (a recent file) the same way; true when it opened.
+bool openProgramFile(const QString& path, ProgramWindowMaker& maker);

@@ -9,6 +9,7 @@
 #include "korvel/shell/commandpictures.h"
 #include "korvel/shell/filedialogs.h"
 #include "korvel/shell/linkmessenger.h"
+#include "korvel/shell/messages.h"
 #include "shared/comsettings.h"
 #include "shared/inifile.h"
 #include "shared/lingeringport.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -162,6 +164,9 @@ MDIFormMain::MDIFormMain(QWidget* parent)
     addEntry(file, "mnuFilePara", "Cap016", "ﾊﾟﾗﾒｰﾀ設定...", QKeySequence(),
              &MDIFormMain::mnuFilePara_Click);
     file->addSeparator()->setObjectName(QStringLiteral("mnuLine3"));
+    // The recent programs stand here, between two separators, while there are any.
+    m_recentEnd = file->addSeparator();
+    m_recentEnd->setObjectName(QStringLiteral("mnuLineRecent"));
     addEntry(file, "mnuFileEnd", "Cap013", "終了(&X)", QKeySequence(),
              &MDIFormMain::mnuFileEnd_Click);
     connect(file, &QMenu::aboutToShow, this, &MDIFormMain::mnuFile_Open);
@@ -171,11 +176,33 @@ MDIFormMain::MDIFormMain(QWidget* parent)
              &MDIFormMain::mnuCut_Click);
     addEntry(edit, "mnuInsert", "Cap019", "挿入(&I)", QKeySequence(Qt::SHIFT | Qt::Key_Insert),
              &MDIFormMain::mnuInsert_Click);
+    edit->addSeparator()->setObjectName(QStringLiteral("mnuLineUndo"));
+    addEntry(edit, "mnuUndo", "Cap024", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z),
+             &MDIFormMain::mnuUndo_Click);
+    QAction* redo = addEntry(edit, "mnuRedo", "Cap025", "やり直し(&R)", QKeySequence(),
+                             &MDIFormMain::mnuRedo_Click);
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // Undo and redo are the program window's, whatever the Edit menu's state: after the last
+    // step was deleted the menu is disabled, and the deletion can still be undone.
+    for (QAction* a : {menuEntry(QStringLiteral("mnuUndo")), redo})
+        a->setShortcutContext(Qt::ApplicationShortcut);
 
     QMenu* disp = addMenu("mnuDisp", "Cap008", "表示(&V)");
     QAction* dispCmd = addEntry(disp, "mnuDispCmd", "Cap009", "コマンド表(&M)", QKeySequence(),
                                 &MDIFormMain::mnuDispCmd_Click);
     dispCmd->setCheckable(true);
+
+    QMenu* window = addMenu("mnuWindow", "Cap020", "ｳｨﾝﾄﾞｳ(&W)");
+    addEntry(window, "mnuWinCascade", "Cap021", "重ねて表示(&C)", QKeySequence(),
+             &MDIFormMain::mnuWinCascade_Click);
+    addEntry(window, "mnuWinTile", "Cap022", "並べて表示(&T)", QKeySequence(),
+             &MDIFormMain::mnuWinTile_Click);
+    QAction* next = addEntry(window, "mnuWinNext", "Cap023", "次のウィンドウ(&N)", QKeySequence(),
+                             &MDIFormMain::mnuWinNext_Click);
+    next->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_F6)});
+    window->addSeparator()->setObjectName(QStringLiteral("mnuLineWindows"));
+    connect(window, &QMenu::aboutToShow, this, &MDIFormMain::mnuWindow_Open);
 
     QMenu* comm = addMenu("mnuComm", "Cap002", "通信(&C)");
     addEntry(comm, "mnuComParam", "Cap004", "通信設定...", QKeySequence(),
@@ -196,6 +223,7 @@ MDIFormMain::MDIFormMain(QWidget* parent)
         if (w != nullptr)
             setMenuEnabled();
     });
+    menuEntry(QStringLiteral("mnuWindow"))->setEnabled(false);
 }
 
 MDIFormMain::~MDIFormMain() {
@@ -275,7 +303,8 @@ void MDIFormMain::ShowMainDialog() {
 }
 
 FrmProg* MDIFormMain::makeNewForm(int iAxisNum) {
-    for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuDisp"})
+    for (const char* name :
+         {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuDisp", "mnuWindow"})
         menuEntry(QLatin1String(name))->setEnabled(true);
     auto* form = new FrmProg;
     form->setAxis(iAxisNum);
@@ -283,6 +312,8 @@ FrmProg* MDIFormMain::makeNewForm(int iAxisNum) {
     form->setFileDialogs(m_dialogs);
     ++m_docCounter;
     connect(form, &FrmProg::stepCountChanged, this, &MDIFormMain::setMenuEnabled);
+    connect(form, &FrmProg::undoStateChanged, this, &MDIFormMain::setMenuEnabled);
+    connect(form, &FrmProg::saved, this, [this](const QString& path) { m_recent.add(path); });
     QMdiSubWindow* sub = m_mdiArea->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // Menus follow once the window has really gone from the child area.
@@ -346,6 +377,8 @@ void MDIFormMain::setMenuEnabled() {
     FrmProg* form = activeForm();
     if (form != nullptr)
         menuEntry(QStringLiteral("mnuEdit"))->setEnabled(form->getStep() >= 1);
+    menuEntry(QStringLiteral("mnuUndo"))->setEnabled(form != nullptr && form->canUndo());
+    menuEntry(QStringLiteral("mnuRedo"))->setEnabled(form != nullptr && form->canRedo());
     menuEntry(QStringLiteral("mnuComTx"))
         ->setEnabled(form != nullptr && configuredPortUsable() && form->getStep() >= 1);
 }
@@ -353,8 +386,8 @@ void MDIFormMain::setMenuEnabled() {
 void MDIFormMain::setCloseMenu() {
     if (getLiveForm())
         return;
-    for (const char* name :
-         {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuEdit", "mnuDisp", "mnuComTx"})
+    for (const char* name : {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuEdit", "mnuDisp",
+                             "mnuComTx", "mnuWindow", "mnuUndo", "mnuRedo"})
         menuEntry(QLatin1String(name))->setEnabled(false);
     setMenuDispCmd(false);
 }
@@ -385,6 +418,82 @@ bool MDIFormMain::menuUsable(const char* menuName) const {
 
 void MDIFormMain::mnuFile_Open() {
     menuEntry(QStringLiteral("mnuFilePara"))->setEnabled(!getLiveForm());
+    // The recent programs, newest first, with the access keys 1 to 8.
+    QMenu* file = menu(QStringLiteral("mnuFile"));
+    qDeleteAll(m_recentEntries);
+    m_recentEntries.clear();
+    const QStringList recent = m_recent.entries();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent.at(i);
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path), file);
+        a->setObjectName(QStringLiteral("mnuRecent%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, path] { openRecent(path); });
+        file->insertAction(m_recentEnd, a);
+        m_recentEntries << a;
+    }
+    m_recentEnd->setVisible(!recent.isEmpty());
+}
+
+void MDIFormMain::openRecent(const QString& path) {
+    if (!menuUsable("mnuFile"))
+        return;
+    if (!QFileInfo::exists(path)) {
+        m_recent.remove(path);
+        showKeyedMessage(MsgKey::RecentGone, QLatin1Char('\'') + path + QStringLiteral("'  "),
+                         MsgIcon::Exclamation);
+        return;
+    }
+    MainWindowMaker maker(this);
+    if (openProgramFile(path, maker))
+        m_recent.add(path);
+}
+
+void MDIFormMain::mnuWindow_Open() {
+    // The numbered list of the program windows, the active one checked.
+    QMenu* window = menu(QStringLiteral("mnuWindow"));
+    qDeleteAll(m_windowEntries);
+    m_windowEntries.clear();
+    const QList<QMdiSubWindow*> subs = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    QMdiSubWindow* active = m_mdiArea->currentSubWindow();
+    for (int i = 0; i < subs.size(); ++i) {
+        QMdiSubWindow* sub = subs.at(i);
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
+        auto* a = new QAction(number + QLatin1Char(' ') + sub->windowTitle(), window);
+        a->setObjectName(QStringLiteral("mnuWin%1").arg(i + 1));
+        a->setCheckable(true);
+        a->setChecked(sub == active);
+        connect(a, &QAction::triggered, this, [this, s = QPointer<QMdiSubWindow>(sub)] {
+            if (s)
+                m_mdiArea->setActiveSubWindow(s);
+        });
+        window->addAction(a);
+        m_windowEntries << a;
+    }
+}
+
+void MDIFormMain::mnuWinCascade_Click() {
+    if (menuUsable("mnuWindow"))
+        m_mdiArea->cascadeSubWindows();
+}
+
+void MDIFormMain::mnuWinTile_Click() {
+    if (menuUsable("mnuWindow"))
+        m_mdiArea->tileSubWindows();
+}
+
+void MDIFormMain::mnuWinNext_Click() {
+    if (menuUsable("mnuWindow"))
+        m_mdiArea->activateNextSubWindow();
+}
+
+void MDIFormMain::mnuUndo_Click() {
+    if (FrmProg* form = activeForm())
+        form->undo();
+}
+
+void MDIFormMain::mnuRedo_Click() {
+    if (FrmProg* form = activeForm())
+        form->redo();
 }
 
 void MDIFormMain::mnuComm_Open() {
@@ -403,7 +512,9 @@ void MDIFormMain::mnuFileOpen_Click() {
     if (!menuUsable("mnuFile"))
         return;
     MainWindowMaker maker(this);
-    openProgram(*m_dialogs, maker);
+    const QString opened = openProgram(*m_dialogs, maker);
+    if (!opened.isEmpty())
+        m_recent.add(opened);
 }
 
 void MDIFormMain::mnuFileClose_Click() {
@@ -417,16 +528,20 @@ void MDIFormMain::mnuFileSave_Click() {
     if (!menuUsable("mnuFile"))
         return;
     const ActiveKeeper keep(this);
-    if (FrmProg* form = activeForm())
-        saveProgram(form->doc(), false, *m_dialogs);
+    if (FrmProg* form = activeForm()) {
+        if (saveProgram(form->doc(), false, *m_dialogs))
+            m_recent.add(form->getFileName(true));
+    }
 }
 
 void MDIFormMain::mnuFileSaveAs_Click() {
     if (!menuUsable("mnuFile"))
         return;
     const ActiveKeeper keep(this);
-    if (FrmProg* form = activeForm())
-        saveProgram(form->doc(), true, *m_dialogs);
+    if (FrmProg* form = activeForm()) {
+        if (saveProgram(form->doc(), true, *m_dialogs))
+            m_recent.add(form->getFileName(true));
+    }
 }
 
 void MDIFormMain::mnuFilePara_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "korvel/shell/clsWindow.h"
+#include "korvel/shell/recentfiles.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -78,9 +79,19 @@ public:
     void mnuComExe_Click();
     void mnuCommChk_Click();
 
-    // The File menu opens / the Communication menu opens.
+    void mnuWinCascade_Click();
+    void mnuWinTile_Click();
+    void mnuWinNext_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    // A recent program chosen in the File menu.
+    void openRecent(const QString& path);
+    RecentFiles& recentFiles() { return m_recent; }
+
+    // The File menu opens / the Communication menu opens / the Window menu opens.
     void mnuFile_Open();
     void mnuComm_Open();
+    void mnuWindow_Open();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,4 +124,8 @@ private:
     std::unique_ptr<Gate> m_gate;
     std::unique_ptr<clsWindow> m_appRunner;
     std::unique_ptr<CommCommands> m_comm;
+    RecentFiles m_recent;
+    QAction* m_recentEnd = nullptr;
+    QList<QAction*> m_recentEntries;
+    QList<QAction*> m_windowEntries;
 };

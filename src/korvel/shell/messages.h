@@ -36,4 +36,5 @@ MsgResult showKeyedMessage(const QString& key, const QString& s, MsgIcon icon);
 namespace MsgKey {
 inline const QString CommentComma = QStringLiteral("Mes052"); // a comment cannot hold ","
 inline const QString NotSaved = QStringLiteral("Mes053");     // the program was not saved
+inline const QString RecentGone = QStringLiteral("Mes054");   // a recent file has gone
 } // namespace MsgKey

@@ -39,7 +39,7 @@ QList<Keys> inventory() {
     const QString title = QStringLiteral("Title001");
     return {
         {"frmStart", range("Caption", 0, 5) + QStringList{QStringLiteral("Mes001")}},
-        {"MDIFormMain", QStringList{title} + range("Cap", 1, 19)},
+        {"MDIFormMain", QStringList{title} + range("Cap", 1, 25)},
         {"FrmCmd", {title}},
         {"dlgData", QStringList{title} + range("Cap", 1, 3) + range("Mes", 1, 6)},
         {"FrmProg", range("Mes", 1, 6)},
@@ -51,7 +51,7 @@ QList<Keys> inventory() {
         {"Tool", range("Mes", 0, 17) + range("Mes", 101, 103) + range("Mes", 105, 109) +
                      range("Mes", 111, 113) + range("Mes", 116, 117) +
                      QStringList{QStringLiteral("Mes203")} + range("Mes", 211, 213)},
-        {"MsgBox", range("Mes", 0, 35) + range("Mes", 50, 53)},
+        {"MsgBox", range("Mes", 0, 35) + range("Mes", 50, 54)},
         {"frmBaxwin", QStringList{title} + range("Cap", 1, 13) + range("Mes", 1, 6)},
         {"frmCorF", QStringList{title} + range("Cap", 1, 4)},
         {"frmWait",
@@ -121,9 +121,10 @@ void TestLanguageFiles::menusCarryAccessKeys_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QStringList>("keys"); // the entries of one menu (or of the menu bar)
     const QList<QPair<const char*, const char*>> menus = {
-        {"MDIFormMain", "Cap011 Cap010 Cap008 Cap002"},
+        {"MDIFormMain", "Cap011 Cap010 Cap008 Cap020 Cap002"},
         {"MDIFormMain", "Cap014 Cap015 Cap012 Cap017 Cap018 Cap016 Cap013"},
-        {"MDIFormMain", "Cap007 Cap019"},
+        {"MDIFormMain", "Cap007 Cap019 Cap024 Cap025"},
+        {"MDIFormMain", "Cap021 Cap022 Cap023"},
         {"MDIFormMain", "Cap009"},
         {"MDIFormMain", "Cap004 Cap005 Cap006 Cap001 Cap003"},
         {"frmBaxwin", "Cap006 Cap004"},
