@@ -134,6 +134,12 @@ public:
         if (key != QLatin1String("Mes021"))
             ++failures;
     }
+    void showVerification(const VerifyResult& r) override {
+        if (r.kind != VerifyResult::Kind::Verified)
+            ++failures;
+        verified = r.kind == VerifyResult::Kind::Verified;
+    }
+    bool verified = false;
     void showLinkMessage(int) override { ++failures; }
     ProgramDoc* makeNewForm(int iAxisNum) override {
         uploaded = std::make_unique<ProgramDoc>(RunConfig::maxSteps());
@@ -363,6 +369,39 @@ int main(int argc, char* argv[]) {
                     k == 0 ? "download" : "upload  ", runs, ratios[k][ratios[k].size() / 2],
                     ratios[k].front(), ratios[k].back());
     }
+
+    // A verified download: the download, then its read-back from the same channel, against
+    // the bound of both (one simulator session holds both). Target: at most 1.10 times the
+    // bound plus 0.5 s.
+    std::vector<double> verifiedSlack;
+    for (int run = 0; run < runs; ++run) {
+        Sim opening(paced, dir.filePath(QStringLiteral("open.json")));
+        pointCom1At(opening.device, dir);
+        Rig r(QStringLiteral("38400,N,8,1"));
+        r.protocol.setProgram(&doc);
+        r.protocol.setVerifyAfterDownload(true);
+        r.open(false);
+        r.chain.releaseDevice();
+        opening.finish();
+        Sim transfer(paced, dir.filePath(QStringLiteral("transfer.json")));
+        pointCom1At(transfer.device, dir);
+        r.views.verified = false;
+        QElapsedTimer t;
+        t.start();
+        r.run([&r] { r.protocol.startDownload(1); });
+        const double seconds = double(t.nsecsElapsed()) / 1e9;
+        r.chain.releaseDevice();
+        const double bound = transfer.finish();
+        ok = ok && r.views.failures == 0 && r.views.verified && bound > 0;
+        const double limit = 1.10 * bound + 0.5;
+        std::printf("verified download 200 steps x 3 axes at 38400 bit/s: %.3f s, wire-time bound "
+                    "of download and read-back %.3f s, limit 1.10 x bound + 0.5 s = %.3f s (%s)\n",
+                    seconds, bound, limit, seconds <= limit ? "within" : "OVER");
+        verifiedSlack.push_back(seconds - limit);
+    }
+    std::sort(verifiedSlack.begin(), verifiedSlack.end());
+    std::printf("verified download over %d runs: median %.3f s under the limit, worst %.3f s\n",
+                runs, -verifiedSlack[verifiedSlack.size() / 2], -verifiedSlack.back());
 
     // Unpaced: the program's turn-around per exchange.
     for (const bool bUpload : {false, true}) {

@@ -183,6 +183,32 @@ Response Controller::handle(const QByteArray& request) {
     return error(Err::NotUnderstood, QStringLiteral("unknown request"));
 }
 
+bool Controller::corruptLastStep() {
+    if (m_mode != Mode::Receiving || m_received.isEmpty())
+        return false;
+    Step& step = m_received.back();
+    for (StepElement& e : step) {
+        if (e.values.isEmpty())
+            continue;
+        QString& v = e.values.front();
+        bool number = false;
+        const qlonglong n = v.toLongLong(&number);
+        if (number)
+            v = QString::number(n == 0 ? 1 : n - 1);
+        else if (!v.isEmpty() && v.front().isLetter())
+            v[0] = v.front() == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
+        else
+            v += QLatin1Char('~');
+        return true;
+    }
+    // Nothing but commands without values: the first becomes another one.
+    StepElement& e = step.front();
+    e.command = e.command == 4 ? 10 : 4;
+    if (e.axis == 0)
+        e.axis = 1;
+    return true;
+}
+
 Response Controller::handleStep(const QString& text) {
     Step step;
     QString why;

@@ -48,6 +48,10 @@ public:
 
     // One request line without its CR LF.
     Response handle(const QByteArray& request);
+    // Alters the step text taken in last during a download (a fault of the simulator's):
+    // its first value changes, or a step without values becomes another command. False when
+    // no step is being taken in.
+    bool corruptLastStep();
 
     const Channel& channel(int ch) const;                // 1..15
     QString parameterValue(int paramNo, int axis) const; // working memory, plain text

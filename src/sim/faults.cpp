@@ -56,6 +56,9 @@ bool parseFault(const QString& option, Fault* fault, QString* why) {
     } else if (name == QLatin1String("hangup")) {
         f.kind = Fault::Kind::Hangup;
         ok = eq < 0;
+    } else if (name == QLatin1String("corrupt")) {
+        f.kind = Fault::Kind::Corrupt;
+        ok = eq < 0;
     } else if (name == QLatin1String("delay")) {
         f.kind = Fault::Kind::Delay;
         ok = readCount(arg, 0, &f.delayMs);

@@ -16,10 +16,13 @@ namespace Sim {
 //   garbage[=N]        N noise bytes (8), no line end, instead of the reply
 //   hangup             close the device, as an unplugged adapter, instead of replying
 //   delay=MS           reply MS ms later
+//   corrupt            take the step text in and answer as usual, but keep it altered (a
+//                      value changed, or the command of a step without values), so that the
+//                      program read back differs from the one sent
 // SELECTOR: digits = request number; TEXT = every request equal to TEXT; TEXT* = every
 // request starting with TEXT; an empty TEXT ("@") selects the empty request.
 struct Fault {
-    enum class Kind { Error, Reply, NoReply, Split, Garbage, Hangup, Delay };
+    enum class Kind { Error, Reply, NoReply, Split, Garbage, Hangup, Delay, Corrupt };
     Kind kind = Kind::Error;
     QByteArray text;   // Error, Reply: the reply line
     int pieceSize = 1; // Split

@@ -46,7 +46,8 @@ Error replies:
 Faults (--fault ACTION@SELECTOR, repeatable):
   ACTION   error[=C] ("!" and C, default !0) | reply=TEXT | noreply | split[=N[,MS]] (separate
            writes of N bytes, MS ms apart; 1,50) | garbage[=N] (N noise bytes, no line end; 8) |
-           hangup (close the device like an unplugged adapter, then exit) | delay=MS
+           hangup (close the device like an unplugged adapter, then exit) | delay=MS |
+           corrupt (a step text taken in and answered as usual but kept altered)
   SELECTOR request number (1 = first line received) | exact request text | TEXT* (prefix;
            "*" alone: every request) | nothing after @: the empty request
   error, reply, noreply, garbage and hangup stand for a request the controller never took in.)";

@@ -159,7 +159,7 @@ void PtyFront::handleLine(const QByteArray& line, Clock::time_point now) {
     Clock::time_point at = now + std::chrono::milliseconds(m_opt.latencyMs + delayMs);
 
     // A fault that replaces the reply stands for a request the controller never took in.
-    if (fault && fault->kind != Fault::Kind::Split) {
+    if (fault && fault->kind != Fault::Kind::Split && fault->kind != Fault::Kind::Corrupt) {
         switch (fault->kind) {
         case Fault::Kind::Error:
         case Fault::Kind::Reply:
@@ -189,7 +189,12 @@ void PtyFront::handleLine(const QByteArray& line, Clock::time_point now) {
         return;
     }
 
-    const Response r = m_ctl.handle(line);
+    Response r = m_ctl.handle(line);
+    if (fault && fault->kind == Fault::Kind::Corrupt) {
+        r.note += m_ctl.corruptLastStep() ? QStringLiteral("fault: kept altered")
+                                          : QStringLiteral("fault: nothing to alter");
+        fault = nullptr;
+    }
     if (r.stateChanged)
         saveState();
     at += std::chrono::milliseconds(r.extraDelayMs);

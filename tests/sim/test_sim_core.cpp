@@ -119,6 +119,8 @@ private Q_SLOTS:
     void uploadLine();
     void downloadUploadRoundTrip_data();
     void downloadUploadRoundTrip();
+    void corruptedStepReadsBackAltered_data();
+    void corruptedStepReadsBackAltered();
     void programLimit_data();
     void programLimit();
     void transcript_data();
@@ -306,6 +308,29 @@ void TestSimCore::downloadUploadRoundTrip() {
     const Response end = c.handle(QByteArray());
     QCOMPARE(end.line, QByteArray());
     QCOMPARE(c.handle(QByteArray()).line, QByteArray("!5"));
+}
+
+void TestSimCore::corruptedStepReadsBackAltered_data() {
+    QTest::addColumn<QByteArray>("step");
+    QTest::addColumn<QByteArray>("readBack");
+    QTest::newRow("a value changes")
+        << QByteArray("AGO:A1000|AGO:B5") << QByteArray("AGO:A+00000999|AGO:B+00000005");
+    QTest::newRow("zero becomes one") << QByteArray("S:A00|S:B07") << QByteArray("S:A01|S:B07");
+    QTest::newRow("a letter changes") << QByteArray("U02:A,1,05") << QByteArray("U02:B,1,05");
+    QTest::newRow("no values: another command") << QByteArray("H:A|H:B") << QByteArray("U00:|H:B");
+}
+
+// The simulator's corrupt fault: a step taken in and acknowledged, kept altered.
+void TestSimCore::corruptedStepReadsBackAltered() {
+    QFETCH(QByteArray, step);
+    QFETCH(QByteArray, readBack);
+    Controller c(2, testDefs());
+    QVERIFY(!c.corruptLastStep()); // nothing being taken in
+    QCOMPARE(c.handle("LOAD:03").line, QByteArray("OK"));
+    QCOMPARE(c.handle(step).line, QByteArray("OK"));
+    QVERIFY(c.corruptLastStep());
+    QCOMPARE(c.handle("PGWRT:").line, QByteArray("OK"));
+    QCOMPARE(c.handle("UPLOAD:03").line, readBack);
 }
 
 void TestSimCore::programLimit_data() {
@@ -503,6 +528,8 @@ void TestSimCore::faultOption_data() {
     row("every request", "split=1,0@*", true, K::Split, "", 1, "", "-");
     row("hang-up", "hangup@PGWRT:", true, K::Hangup, "", 1, "PGWRT:", "REMOTE:");
     row("garbage", "garbage=4@2", true, K::Garbage, "", 2, "", "");
+    row("corrupt a step", "corrupt@AGO:*", true, K::Corrupt, "", 1, "AGO:A5", "BGO:A5");
+    row("corrupt takes no argument", "corrupt=1@3", false, K::Error, "", 0, "", "");
     row("no selector", "error", false, K::Error, "", 0, "", "");
     row("unknown action", "explode@1", false, K::Error, "", 0, "", "");
     row("request number zero", "error@0", false, K::Error, "", 0, "", "");

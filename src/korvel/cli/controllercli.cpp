@@ -42,6 +42,7 @@ namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitUploadEnded = 1;
+constexpr int ExitDiffers = 3;
 
 bool stderrIsTerminal() {
 #ifdef Q_OS_WIN
@@ -84,6 +85,7 @@ struct Options {
     QString file;
     int replyTimeout = SerialLink::ReplyIntervalMs;
     bool wake = false;
+    bool verify = false;
 };
 
 QString parse(const QStringList& args, Options& o) {
@@ -101,6 +103,12 @@ QString parse(const QStringList& args, Options& o) {
         }
         if (!onlyFiles && a == QLatin1String("--wake")) {
             o.wake = true;
+            continue;
+        }
+        if (!onlyFiles && a == QLatin1String("--verify")) {
+            if (o.command != QLatin1String("download"))
+                return QStringLiteral("--verify belongs to download");
+            o.verify = true;
             continue;
         }
         if (!onlyFiles && a.startsWith(QLatin1String("--"))) {
@@ -207,6 +215,7 @@ public:
     int steps = 0;
     bool progressLine = false;
     bool informed = false;
+    bool differs = false; // a verification found a step that differs
     std::unique_ptr<ProgramDoc> uploaded;
 
     void done() {
@@ -265,6 +274,18 @@ public:
         }
         informed = true;
         out(text + QLatin1Char('\n'));
+    }
+    void showVerification(const VerifyResult& result) override {
+        endProgressLine();
+        if (result.kind == VerifyResult::Kind::Verified) {
+            out(QStringLiteral("verified\n") + verificationText(result) + QLatin1Char('\n'));
+            return;
+        }
+        err(verificationText(result) + QLatin1Char('\n'));
+        if (result.kind == VerifyResult::Kind::Differs)
+            differs = true;
+        else if (failure == 0)
+            failure = ExitUploadEnded; // a read-back that broke off without a message
     }
     void showLinkMessage(int code) override { showMessage(code); }
     // ProgramWindowMaker
@@ -351,12 +372,7 @@ private:
 bool writeLog(const Options& o, const Session& s) {
     if (o.log.isEmpty())
         return true;
-    QSaveFile f(o.log);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    for (const QString& line : s.logLines())
-        f.write(line.toUtf8() + '\n');
-    return f.commit();
+    return writeTrafficLog(o.log, QString(), s.logLines(), nullptr);
 }
 
 int finish(const Options& o, const Session& s, int status) {
@@ -393,7 +409,9 @@ const char* helpText() {
            "  chinf --channel C            Print the state of program channel C (1..15).\n"
            "  download --channel C [--type N] FILE\n"
            "                               Read FILE as 'check' does and transmit it into\n"
-           "                               channel C; a progress line on a terminal.\n"
+           "                               channel C; a progress line on a terminal. With\n"
+           "                               --verify the channel is read back afterwards and\n"
+           "                               compared step by step with what was sent.\n"
            "  upload --channel C [--type N] --output FILE\n"
            "                               Read channel C back and write it as a program file.\n"
            "  start --channel C            Start the program of channel C (\"LOAD:99\", \"Z:\").\n"
@@ -414,7 +432,8 @@ const char* helpText() {
            "  --wake             Send the wake-up \"?:\" first (not with check-connection).\n"
            "\n"
            "Exit status of the controller commands:\n"
-           "   0  done (the completion message was printed)\n"
+           "   0  done (the completion message was printed; with --verify: verified)\n"
+           "   3  download --verify: a step read back differs (it is printed, both texts)\n"
            "   4  no reply from the controller\n"
            "   7..16  the controller answered with an error (\"!0\" .. \"!8\", other)\n"
            "  18, 20  FILE is not a valid program (as for 'check')\n"
@@ -521,9 +540,12 @@ int run(const QStringList& args) {
         p.setProgram(doc.get());
         s.term.steps = doc->getStep();
         s.term.progressLine = stderrIsTerminal();
+        p.setVerifyAfterDownload(o.verify);
         s.run([&] { p.startDownload(channel); });
         s.term.endProgressLine();
-        return finish(o, s, s.term.informed ? 0 : failureCode(s));
+        if (o.verify && s.term.informed && s.term.failure == 0)
+            return finish(o, s, s.term.differs ? ExitDiffers : 0);
+        return finish(o, s, s.term.informed && s.term.failure == 0 ? 0 : failureCode(s));
     }
 
     // upload

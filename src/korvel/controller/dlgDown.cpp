@@ -3,12 +3,18 @@
 #include "korvel/controller/channelbox.h"
 #include "korvel/controller/trafficlog.h"
 #include "korvel/model/programdoc.h"
+#include "korvel/shell/filedialogs.h"
+#include "korvel/shell/messages.h"
 #include "shared/inifile.h"
 #include "shared/linesplitter.h"
+#include "shared/portmap.h"
 #include "shared/ui/captions.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -28,16 +34,29 @@ dlgDown::dlgDown(KorvelProtocol* protocol, QWidget* parent)
 
     m_cmdTx = makeButton(QString::fromUtf8("ﾀﾞｳﾝﾛｰﾄﾞ"), QStringLiteral("cmdTx"),
                          QStringLiteral("Cap003"));
+    m_chkVerify = new QCheckBox(QString::fromUtf8("ダウンロード後に照合する"), this);
+    m_chkVerify->setObjectName(QStringLiteral("chkVerify"));
+    Captions::setTag(m_chkVerify, QStringLiteral("Cap005"));
+    m_cmdSaveLog = makeButton(QString::fromUtf8("ログ保存..."), QStringLiteral("cmdSaveLog"),
+                              QStringLiteral("Cap006"));
 
+    auto* logRow = new QHBoxLayout;
+    logRow->addWidget(m_chkVerify);
+    logRow->addStretch();
+    logRow->addWidget(m_cmdSaveLog);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frameTx());
     layout->addWidget(m_progressBar);
     layout->addWidget(m_lstDbg, 1);
+    layout->addLayout(logRow);
     layout->addLayout(buttonRow(m_cmdTx, QString::fromUtf8("中断")));
     resize(420, 380);
 
     connect(m_cmdTx, &QPushButton::clicked, this, &dlgDown::cmdTx_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &dlgDown::cmdStop_Click);
+    connect(m_cmdSaveLog, &QPushButton::clicked, this, &dlgDown::cmdSaveLog_Click);
+    // The choice holds for the rest of the run.
+    connect(m_chkVerify, &QCheckBox::toggled, this, [](bool on) { verifyChoice() = on; });
 
     m_protocol->setDownloadView(this);
 }
@@ -74,6 +93,9 @@ void dlgDown::formLoad() {
     pal.setColor(QPalette::Base, pal.color(QPalette::Button));
     m_lstDbg->setPalette(pal);
     m_lstDbg->setFocusPolicy(Qt::NoFocus);
+    m_chkVerify->setChecked(verifyChoice());
+    m_busy = false;
+    updateSaveLog();
 
     m_protocol->setProgram(m_doc);
     link->setDownloadLog(this);
@@ -90,6 +112,9 @@ void dlgDown::dispChInf(const QString& sMsg) {
 }
 
 void dlgDown::comWait(bool bSw, int iMode) {
+    m_busy = bSw;
+    m_chkVerify->setEnabled(!bSw);
+    updateSaveLog();
     m_cmdTx->setEnabled(!bSw);
     ChannelBox::setLocked(comboCh(), bSw);
     m_cmdClose->setEnabled(!bSw);
@@ -120,6 +145,37 @@ void dlgDown::putMsg(const QString& sMsg, bool bDir) {
     m_lstDbg->setCurrentRow(m_lstDbg->count() - 1);
     m_lstDbg->scrollToItem(m_lstDbg->item(m_lstDbg->count() - 1));
     m_lstDbg->clearSelection();
+    updateSaveLog();
+}
+
+void dlgDown::updateSaveLog() {
+    m_cmdSaveLog->setEnabled(!m_busy && m_lstDbg->count() > 0);
+}
+
+bool& dlgDown::verifyChoice() {
+    static bool choice = false;
+    return choice;
+}
+
+void dlgDown::cmdSaveLog_Click() {
+    if (m_busy || m_lstDbg->count() == 0)
+        return;
+    QtProgramFileDialogs own(this);
+    ProgramFileDialogs& dialogs = m_dialogs ? *m_dialogs : own;
+    const QString filter =
+        langFile().GetINIStr(objectName(), QStringLiteral("Mes003")) + QStringLiteral("|*.log");
+    const QString path = dialogs.getSaveFileName(filter, QString(), QStringLiteral("korvel.log"));
+    if (path.isEmpty())
+        return;
+    SerialPortService* port = m_protocol->link()->port();
+    const QString header =
+        trafficLogHeader(QDateTime::currentDateTime(), port->commPort(),
+                         PortMap::devicePath(port->commPort()), port->settings());
+    QString why;
+    if (!writeTrafficLog(path, header, logLines(), &why))
+        showKeyedMessage(MsgKey::LogNotSaved, QString(), MsgIcon::Critical,
+                         QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n') +
+                             why);
 }
 
 QStringList dlgDown::logLines() const {
@@ -130,6 +186,7 @@ QStringList dlgDown::logLines() const {
 }
 
 void dlgDown::cmdTx_Click() {
+    m_protocol->setVerifyAfterDownload(m_chkVerify->isChecked());
     m_protocol->startDownload(comboCh()->currentIndex() + 1);
 }
 
@@ -147,6 +204,7 @@ void dlgDown::closeEvent(QCloseEvent* event) {
     link->endExchange();
     link->setDownloadLog(nullptr);
     m_lstDbg->clear();
+    updateSaveLog();
     event->accept();
     QDialog::done(QDialog::Rejected);
 }

@@ -4,6 +4,8 @@
 #include "korvel/controller/protocol.h"
 
 class ProgramDoc;
+class ProgramFileDialogs;
+class QCheckBox;
 class QComboBox;
 class QListWidget;
 class QProgressBar;
@@ -33,10 +35,15 @@ public:
     QProgressBar* progressBar() const { return m_progressBar; }
     QListWidget* lstDbg() const { return m_lstDbg; }
     QPushButton* cmdTx() const { return m_cmdTx; }
+    QCheckBox* chkVerify() const { return m_chkVerify; }
+    QPushButton* cmdSaveLog() const { return m_cmdSaveLog; }
+    // The file dialog of Save log; tests put a scripted one in place.
+    void setFileDialogs(ProgramFileDialogs* dialogs) { m_dialogs = dialogs; }
     QStringList logLines() const;
 
     void cmdTx_Click();
     void cmdStop_Click();
+    void cmdSaveLog_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -44,11 +51,19 @@ protected:
     void queryChannel(int channel) override;
 
 private:
+    void updateSaveLog();
+    // Verify after download: the operator's choice, kept for the run.
+    static bool& verifyChoice();
+
     const ProgramDoc* m_doc = nullptr;
+    ProgramFileDialogs* m_dialogs = nullptr;
+    bool m_busy = false;
     QString m_windowCaption;
     bool m_bNewLine = false;
 
     QProgressBar* m_progressBar;
     QListWidget* m_lstDbg;
     QPushButton* m_cmdTx;
+    QCheckBox* m_chkVerify;
+    QPushButton* m_cmdSaveLog;
 };

@@ -7,6 +7,8 @@
 #include "shared/inifile.h"
 #include "shared/numbers.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 QString channelText(int iChannel) {
@@ -48,6 +50,72 @@ void StandardMessenger::showMessage(int code) {
 
 void StandardMessenger::showInformation(const QString& key) {
     ::showInformation(key);
+}
+
+void StandardMessenger::showVerification(const VerifyResult& result) {
+    MessageRequest r;
+    r.title = programTitle();
+    r.text = verificationText(result);
+    r.icon = result.kind == VerifyResult::Kind::Verified ? MsgIcon::Information : MsgIcon::Critical;
+    presentMessage(r);
+}
+
+QString verificationText(const VerifyResult& result) {
+    const QString section = QStringLiteral("MsgBox");
+    switch (result.kind) {
+    case VerifyResult::Kind::Verified:
+        return langFile().GetINIStr(section, QStringLiteral("Mes055"));
+    case VerifyResult::Kind::Differs:
+        // The step as the grid shows it: its number less one, three digits.
+        return langFile()
+            .GetINIStr(section, QStringLiteral("Mes056"))
+            .replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+            .arg(QStringLiteral("%1").arg(result.step - 1, 3, 10, QLatin1Char('0')),
+                 result.sent.isEmpty() ? QStringLiteral("-") : result.sent,
+                 result.readBack.isEmpty() ? QStringLiteral("-") : result.readBack);
+    case VerifyResult::Kind::None:
+    case VerifyResult::Kind::Fault:
+        break;
+    }
+    return langFile().GetINIStr(section, QStringLiteral("Mes057"));
+}
+
+namespace {
+
+bool sameValue(const QString& a, const QString& b) {
+    if (a.trimmed() == b.trimmed())
+        return true;
+    const Numbers::LeadingNumber na = Numbers::scanLeadingNumber(a);
+    const Numbers::LeadingNumber nb = Numbers::scanLeadingNumber(b);
+    // Only texts that are numbers as a whole compare by value.
+    auto whole = [](const QString& t, const Numbers::LeadingNumber& n) {
+        static const QRegularExpression number(QStringLiteral("^\\s*[+-]?\\d+(\\.\\d*)?\\s*$"));
+        return n.found && number.match(t).hasMatch();
+    };
+    return whole(a, na) && whole(b, nb) && Numbers::numericValue(a) == Numbers::numericValue(b);
+}
+
+} // namespace
+
+bool sameStep(const ProgramDoc& a, int stepA, const ProgramDoc& b, int stepB) {
+    if (a.getAxis() != b.getAxis())
+        return false;
+    for (int axis = 1; axis <= a.getAxis(); ++axis) {
+        const ValueArray va = a.getProgCell(axis, stepA);
+        const ValueArray vb = b.getProgCell(axis, stepB);
+        if (va.value(0) != vb.value(0))
+            return false;
+        const int cmd = va.value(0).toInt();
+        const int n = cmd >= Cmd::First && cmd <= Cmd::Last ? cmdValueCount(cmd) : 0;
+        // The four digits of parameter 53 are digits, not a number.
+        const bool digits = cmd == Cmd::Parameter && va.value(1).trimmed().toInt() == 53;
+        for (int i = 1; i <= n; ++i) {
+            if (digits && i == 2 ? va.value(i).trimmed() != vb.value(i).trimmed()
+                                 : !sameValue(va.value(i), vb.value(i)))
+                return false;
+        }
+    }
+    return true;
 }
 
 void StandardMessenger::showLinkMessage(int code) {
@@ -99,8 +167,8 @@ void KorvelProtocol::exeIdle() {
 }
 
 bool KorvelProtocol::anyPending() const {
-    return m_waitCheck || m_waitChInfDown || m_waitChInfExe || m_waitLoad || m_waitStep ||
-           m_waitPgWrt || m_waitRemote || m_waitChInfUp || m_waitUpload || m_waitNg;
+    return m_waitCheck || m_waitVerify || m_waitChInfDown || m_waitChInfExe || m_waitLoad ||
+           m_waitStep || m_waitPgWrt || m_waitRemote || m_waitChInfUp || m_waitUpload || m_waitNg;
 }
 
 // ---- senders ----
@@ -205,6 +273,8 @@ void KorvelProtocol::startConnectionCheck() {
 }
 
 void KorvelProtocol::startDownload(int iChannel) {
+    m_downChannel = iChannel;
+    m_verifyResult = VerifyResult();
     SetStartMode(false);
     SetStopMode(false);
     sendLoad(iChannel);
@@ -313,9 +383,17 @@ void KorvelProtocol::dispatchReply(const QString& line) {
             sendRemote();
     } else if (m_waitRemote) {
         m_link->endExchange();
-        if (!m_link->checkReplyError(line))
-            message(Msg::DownloadDone);
-        downIdle(ModeTransfer);
+        if (m_link->checkReplyError(line)) {
+            downIdle(ModeTransfer);
+            return;
+        }
+        message(Msg::DownloadDone);
+        if (m_verify)
+            startVerify();
+        else
+            downIdle(ModeTransfer);
+    } else if (m_waitVerify) {
+        dispatchVerifyReply(line);
     } else {
         m_link->checkReplyError(line);
     }
@@ -375,6 +453,98 @@ void KorvelProtocol::dispatchUploadReply(const QString& line) {
     }
 }
 
+// ---- verification after a download ----
+
+namespace {
+
+class PlainDocMaker : public ProgramWindowMaker {
+public:
+    ProgramDoc* makeNewForm(int iAxisNum) override {
+        doc = std::make_unique<ProgramDoc>(UploadBuffer::MaxSteps);
+        doc->setAxis(iAxisNum);
+        return doc.get();
+    }
+    void discardForm(ProgramDoc*) override {}
+    std::unique_ptr<ProgramDoc> doc;
+};
+
+} // namespace
+
+void KorvelProtocol::startVerify() {
+    // The upload chain, into a buffer of its own: no program window comes of it.
+    if (!m_verifyBuffer)
+        m_verifyBuffer = std::make_unique<UploadBuffer>();
+    m_verifyBuffer->beginUpload(m_downChannel);
+    m_verifyLines = 0;
+    if (m_down) {
+        m_down->comWait(true, ModeTransfer);
+        m_down->setProgressbar(0);
+    }
+    m_waitVerify = true;
+    send(QStringLiteral("UPLOAD:") + channelText(m_downChannel), true);
+}
+
+void KorvelProtocol::dispatchVerifyReply(const QString& line) {
+    m_link->endExchange();
+    if (m_link->checkReplyError(line)) {
+        endVerify({VerifyResult::Kind::Fault, 0, {}, {}});
+        return;
+    }
+    switch (classifyUploadLine(line)) {
+    case 1:
+        if (!m_verifyBuffer->storeUploadLine(line)) {
+            // The controller holds a step that cannot be read back: a difference, and the
+            // controller's upload is ended as a refused line ends it.
+            const int step = m_verifyLines + 1;
+            send(QStringLiteral("NG:"), false);
+            endVerify({VerifyResult::Kind::Differs, step,
+                       m_program ? m_program->getSendStep(step) : QString(), line});
+            return;
+        }
+        ++m_verifyLines;
+        if (m_down)
+            m_down->setProgressbar(m_verifyLines);
+        m_waitVerify = true;
+        send(QString(), true);
+        return;
+    case 0: {
+        PlainDocMaker maker;
+        m_verifyBuffer->finishUpload(maker);
+        const ProgramDoc& back = *maker.doc;
+        const int sent = stepCount();
+        const int read = back.getStep();
+        for (int s = 1; s <= qMax(sent, read); ++s) {
+            if (s > sent || s > read || !sameStep(*m_program, s, back, s)) {
+                endVerify({VerifyResult::Kind::Differs, s,
+                           s <= sent ? m_program->getSendStep(s) : QString(),
+                           s <= read ? back.getSendStep(s) : QString()});
+                return;
+            }
+        }
+        endVerify({VerifyResult::Kind::Verified, 0, {}, {}});
+        return;
+    }
+    default:
+        // Not a program line: the read-back broke off; that says nothing of the program.
+        endVerify({VerifyResult::Kind::Fault, 0, {}, {}});
+        return;
+    }
+}
+
+void KorvelProtocol::endVerify(VerifyResult result) {
+    m_waitVerify = false;
+    m_verifyResult = std::move(result);
+    verification(m_verifyResult);
+    downIdle(ModeTransfer);
+}
+
+void KorvelProtocol::verification(const VerifyResult& result) {
+    if (m_messenger)
+        m_messenger->showVerification(result);
+    else
+        StandardMessenger().showVerification(result);
+}
+
 void KorvelProtocol::clearUploadFlags() {
     m_waitChInfUp = false;
     m_waitUpload = false;
@@ -385,6 +555,7 @@ void KorvelProtocol::clearUploadFlags() {
 
 void KorvelProtocol::clearPending(bool bUpOpen) {
     m_waitCheck = false;
+    m_waitVerify = false;
     m_waitChInfDown = false;
     m_waitChInfExe = false;
     m_waitLoad = false;
@@ -429,6 +600,8 @@ void KorvelProtocol::timeoutResetWaiting() {
     } else if (m_waitStep) {
         m_waitStep = false;
         downIdle(ModeTransfer);
+    } else if (m_waitVerify) {
+        endVerify({VerifyResult::Kind::Fault, 0, {}, {}});
     }
 }
 

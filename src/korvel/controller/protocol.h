@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
+
 class ProgramDoc;
 class ProgramWindowMaker;
 class UploadBuffer;
@@ -55,19 +57,39 @@ public:
     virtual void closeWait() = 0;
 };
 
+// How a verification after a download ended: the program read back from the channel equals
+// the one sent, or differs first at a step (its text as sent and as read back; empty where
+// one of the two has no such step), or the read-back failed on the line (its message has been
+// shown by then).
+struct VerifyResult {
+    enum class Kind { None, Verified, Differs, Fault };
+    Kind kind = Kind::None;
+    int step = 0;
+    QString sent;
+    QString readBack;
+};
+
 // The protocol's own message boxes: numbered ones and the information boxes of "MsgBox".
 class ProtocolMessenger {
 public:
     virtual ~ProtocolMessenger() = default;
     virtual void showMessage(int code) = 0;
     virtual void showInformation(const QString& key) = 0;
+    virtual void showVerification(const VerifyResult& result) = 0;
 };
+
+// The text of a verification's report (section "MsgBox" keys "Mes055" to "Mes057").
+QString verificationText(const VerifyResult& result);
+// Whether two steps hold the same program step: the same commands with the same values, a
+// number compared by its value (a file may hold 0050 where the controller keeps 50).
+bool sameStep(const ProgramDoc& a, int stepA, const ProgramDoc& b, int stepB);
 
 // Korvel's numbered message boxes for both the link and the protocol.
 class StandardMessenger : public ProtocolMessenger, public LinkMessenger {
 public:
     void showMessage(int code) override;
     void showInformation(const QString& key) override;
+    void showVerification(const VerifyResult& result) override;
     void showLinkMessage(int code) override;
 };
 
@@ -103,6 +125,11 @@ public:
     void setUploadBuffer(UploadBuffer* buffer) { m_buffer = buffer; }
     UploadBuffer* uploadBuffer() const { return m_buffer; }
     void setWindowMaker(ProgramWindowMaker* maker) { m_maker = maker; }
+
+    // After a completed download the program is read back from its channel and compared.
+    void setVerifyAfterDownload(bool on) { m_verify = on; }
+    bool verifyAfterDownload() const { return m_verify; }
+    const VerifyResult& lastVerification() const { return m_verifyResult; }
 
     // The modes of the controller control dialog, kept here so they hold while it is closed.
     void SetStartMode(bool bSw) { m_startMode = bSw; }
@@ -157,6 +184,7 @@ public:
     bool waitChInfUp() const { return m_waitChInfUp; }
     bool waitUpload() const { return m_waitUpload; }
     bool waitNg() const { return m_waitNg; }
+    bool waitVerify() const { return m_waitVerify; }
     bool anyPending() const;
     int sendStepNo() const { return m_sendStepNo; }
     UploadEnd lastUploadEnd() const { return m_uploadEnd; }
@@ -172,6 +200,10 @@ private:
     };
 
     void send(const QString& text, bool bTimer);
+    void startVerify();
+    void dispatchVerifyReply(const QString& line);
+    void endVerify(VerifyResult result);
+    void verification(const VerifyResult& result);
     void downIdle(int iMode);
     void exeIdle();
     void message(int code);
@@ -203,5 +235,11 @@ private:
     bool m_waitUpload = false;
     bool m_waitNg = false;
     qint16 m_sendStepNo = 0;
+    int m_downChannel = 0;
+    bool m_verify = false;
+    bool m_waitVerify = false;
+    std::unique_ptr<UploadBuffer> m_verifyBuffer;
+    int m_verifyLines = 0;
+    VerifyResult m_verifyResult;
     UploadEnd m_uploadEnd = UploadEnd::None;
 };

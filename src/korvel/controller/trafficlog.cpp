@@ -1,5 +1,7 @@
 #include "korvel/controller/trafficlog.h"
 
+#include <QSaveFile>
+
 QString trafficText(const QString& sMsg) {
     QString text;
     text.reserve(sMsg.size() + 8);
@@ -27,4 +29,24 @@ void TrafficLogLines::putMsg(const QString& sMsg, bool bDir) {
         m_lines.last() += text;
     else
         m_lines << mark + text;
+}
+
+QString trafficLogHeader(const QDateTime& when, int commPort, const QString& device,
+                         const QString& settings) {
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+           QStringLiteral("  COM%1 (%2)  ").arg(commPort).arg(device) + settings;
+}
+
+bool writeTrafficLog(const QString& path, const QString& header, const QStringList& lines,
+                     QString* why) {
+    QSaveFile f(path);
+    QByteArray bytes;
+    if (!header.isEmpty())
+        bytes += header.toUtf8() + '\n';
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + '\n';
+    const bool ok = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+    if (!ok && why != nullptr)
+        *why = f.errorString();
+    return ok;
 }

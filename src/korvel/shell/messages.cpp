@@ -70,10 +70,11 @@ MsgResult showMessage(int code, const QString& s) {
     return presentMessage(messageRequest(code, s));
 }
 
-MsgResult showKeyedMessage(const QString& key, const QString& s, MsgIcon icon) {
+MsgResult showKeyedMessage(const QString& key, const QString& s, MsgIcon icon,
+                           const QString& after) {
     MessageRequest r;
     r.title = programTitle();
-    r.text = s + langFile().GetINIStr(QStringLiteral("MsgBox"), key);
+    r.text = s + langFile().GetINIStr(QStringLiteral("MsgBox"), key) + after;
     r.icon = icon;
     return presentMessage(r);
 }

@@ -32,9 +32,11 @@ MsgResult showMessage(int code, const QString& s = QString());
 // Direct information boxes of section "MsgBox" ("Mes000", "Mes001", "Mes021").
 MsgResult showInformation(const QString& key);
 // An OK box with the caller's text s in front of the text of a "MsgBox" key.
-MsgResult showKeyedMessage(const QString& key, const QString& s, MsgIcon icon);
+MsgResult showKeyedMessage(const QString& key, const QString& s, MsgIcon icon,
+                           const QString& after = QString());
 namespace MsgKey {
 inline const QString CommentComma = QStringLiteral("Mes052"); // a comment cannot hold ","
 inline const QString NotSaved = QStringLiteral("Mes053");     // the program was not saved
 inline const QString RecentGone = QStringLiteral("Mes054");   // a recent file has gone
+inline const QString LogNotSaved = QStringLiteral("Mes058");  // the traffic log was not saved
 } // namespace MsgKey

@@ -66,6 +66,8 @@ private Q_SLOTS:
     void uploadFailures();
     void checkConnection_data();
     void checkConnection();
+    void verifiedDownload_data();
+    void verifiedDownload();
     void deviceFailureSaysWhy_data();
     void deviceFailureSaysWhy();
     void chinfAndRunControl();
@@ -270,6 +272,48 @@ void TestCliController::checkConnection() {
                 QStringLiteral("--reply-timeout"), QStringLiteral("400")});
     QCOMPARE(r.code, code);
     QCOMPARE(sim.requests(), requests);
+}
+
+void TestCliController::verifiedDownload_data() {
+    // p2.txt to channel 3: requests 1 "LOAD:03", 2..4 the steps, then PGWRT:, REMOTE:, and
+    // the read-back: UPLOAD:03 and an empty request per line.
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("printed"); // on stdout (0) or stderr
+    QTest::newRow("verified") << "" << 0 << "verified";
+    QTest::newRow("step 2 kept altered") << "corrupt@3" << 3 << "001"; // shown as 001
+    QTest::newRow("no reply to UPLOAD") << "noreply@UPLOAD:03" << 4 << "Mes057";
+}
+
+void TestCliController::verifiedDownload() {
+    QFETCH(QString, fault);
+    QFETCH(int, code);
+    QFETCH(QString, printed);
+    QStringList simArgs{QStringLiteral("--axes"), QStringLiteral("2")};
+    if (!fault.isEmpty())
+        simArgs << QStringLiteral("--fault") << fault;
+    SimController sim(simArgs);
+    const Result r =
+        runCli({QStringLiteral("download"), m_dir.filePath(QStringLiteral("p2.txt")),
+                QStringLiteral("--channel"), QStringLiteral("3"), QStringLiteral("--verify"),
+                QStringLiteral("--lang"), QStringLiteral("1"), QStringLiteral("--port"),
+                sim.device(), QStringLiteral("--reply-timeout"), QStringLiteral("400")});
+    QCOMPARE(r.code, code);
+    QVERIFY(sim.requests().contains(QStringLiteral("UPLOAD:03")));
+    if (code == 0) {
+        QVERIFY2(r.out.contains(QStringLiteral("verified\n")), qPrintable(r.out));
+        QVERIFY(r.out.contains(langText(QStringLiteral("MsgBox"), QStringLiteral("Mes055"))));
+    } else if (code == 3) {
+        // The first step that differs, with both texts.
+        QVERIFY2(r.err.contains(printed), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("AGO:A1|U00:")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("AGO:A0|U00:")), qPrintable(r.err));
+    } else {
+        // A fault of the read-back is a fault, not a difference.
+        QVERIFY(r.err.contains(langText(QStringLiteral("MsgBox"), QStringLiteral("Mes006"))));
+        QVERIFY(r.err.contains(langText(QStringLiteral("MsgBox"), QStringLiteral("Mes057"))));
+        QVERIFY(!r.err.contains(QStringLiteral("AGO:A1|U00:")));
+    }
 }
 
 void TestCliController::deviceFailureSaysWhy_data() {

@@ -19,11 +19,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -260,6 +263,9 @@ private Q_SLOTS:
     void startAndStop_data();
     void startAndStop();
     void controlRefusesCloseWhileBusy();
+    void verifyAfterDownload_data();
+    void verifyAfterDownload();
+    void saveLog();
 };
 
 void TestControllerE2E::initTestCase() {
@@ -606,6 +612,138 @@ void TestControllerE2E::controlRefusesCloseWhileBusy() {
     });
     r.w->menuEntry(QStringLiteral("mnuComExe"))->trigger();
     QVERIFY(script.ran());
+}
+
+void TestControllerE2E::verifyAfterDownload_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("equal") << ""
+                           << "verified";
+    QTest::newRow("one step kept altered") << "corrupt@STEP3"
+                                           << "differs";
+    QTest::newRow("no reply while reading back") << "noreply@UPLOAD:*"
+                                                 << "fault";
+    QTest::newRow("error while reading back") << "error=5@"
+                                              << "fault";
+}
+
+// Verify after download: the channel is read back and compared step by step; a fault of the
+// read-back is reported as such, never as a difference.
+void TestControllerE2E::verifyAfterDownload() {
+    QFETCH(QString, fault);
+    QFETCH(QString, outcome);
+    const QList<Step> program = programFor(3);
+    QStringList args;
+    if (!fault.isEmpty()) // step 3 of the program as it goes out
+        args << QStringLiteral("--fault")
+             << QString(fault).replace(QStringLiteral("STEP3"), "MGO:A-25|H:B|R:C12345");
+    Rig r(3, args);
+    FrmProg* form = r.programWindow(program);
+    QCOMPARE(form->getSendStep(3), QStringLiteral("MGO:A-25|H:B|R:C12345"));
+    bool boxRemembered = false;
+    ModalScript<dlgDown> script([&](dlgDown* d) {
+        QTRY_VERIFY_WITH_TIMEOUT(!d->lblStatus()->text().isEmpty() && downIdle(d), LongWait);
+        d->comboCh()->setCurrentIndex(4);
+        QTRY_VERIFY_WITH_TIMEOUT(!d->lblStatus()->text().isEmpty() && downIdle(d), LongWait);
+        d->chkVerify()->setChecked(true);
+        QTest::mouseClick(d->cmdTx(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(downIdle(d) && r.messages.texts.size() >= 2, LongWait);
+        QVERIFY(d->chkVerify()->isEnabled());
+        QTest::mouseClick(d->cmdClose(), Qt::LeftButton);
+    });
+    r.w->menuEntry(QStringLiteral("mnuComTx"))->trigger();
+    QVERIFY(script.ran());
+    if (QTest::currentTestFailed())
+        return;
+    QStringList expected{codeText(Msg::DownloadDone)};
+    if (outcome == QLatin1String("verified")) {
+        expected << infoText("Mes055");
+    } else if (outcome == QLatin1String("differs")) {
+        const QString sent = form->getSendStep(3);
+        QString altered = sent;
+        altered.replace(QStringLiteral("MGO:A-25"), QStringLiteral("MGO:A-26"));
+        QVERIFY(altered != sent);
+        expected << verificationText({VerifyResult::Kind::Differs, 3, sent, altered});
+        QVERIFY(expected.last().contains(QStringLiteral("002")));
+    } else {
+        expected << codeText(fault.startsWith(QLatin1String("noreply")) ? Msg::NoReply : 12)
+                 << infoText("Mes057");
+    }
+    QCOMPARE(r.messages.texts, expected);
+    QVERIFY(r.sim->requests().contains(QStringLiteral("UPLOAD:05")));
+    QVERIFY(r.w->programWindows().size() == 1); // reading back opens no window
+
+    // The choice holds for the run.
+    ModalScript<dlgDown> again([&](dlgDown* d) {
+        boxRemembered = d->chkVerify()->isChecked();
+        QTRY_VERIFY_WITH_TIMEOUT(downIdle(d), LongWait);
+        QTest::mouseClick(d->cmdClose(), Qt::LeftButton);
+    });
+    r.w->menuEntry(QStringLiteral("mnuComTx"))->trigger();
+    QVERIFY(boxRemembered);
+}
+
+namespace {
+class LogDialog : public ProgramFileDialogs {
+public:
+    QString getOpenFileName(const QString&) override { return QString(); }
+    QString getSaveFileName(const QString& filter, const QString&, const QString&) override {
+        filters << filter;
+        return answer;
+    }
+    QString answer;
+    QStringList filters;
+};
+} // namespace
+
+// Save log: the log as shown, after a first line with the date, the port and the settings;
+// a file that cannot be written is reported with its path and the reason.
+void TestControllerE2E::saveLog() {
+    Rig r(2, {});
+    r.programWindow(programFor(2).mid(0, 2));
+    LogDialog files;
+    QStringList shown;
+    bool enabledIdle = false;
+    bool disabledEmpty = false;
+    ModalScript<dlgDown> script([&](dlgDown* d) {
+        d->setFileDialogs(&files);
+        d->chkVerify()->setChecked(false);
+        disabledEmpty = !d->cmdSaveLog()->isEnabled() || d->logLines().size() > 0;
+        QTRY_VERIFY_WITH_TIMEOUT(!d->lblStatus()->text().isEmpty() && downIdle(d), LongWait);
+        QTest::mouseClick(d->cmdTx(), Qt::LeftButton);
+        QVERIFY(!d->cmdSaveLog()->isEnabled()); // busy
+        QTRY_VERIFY_WITH_TIMEOUT(downIdle(d) && !r.messages.texts.isEmpty(), LongWait);
+        enabledIdle = d->cmdSaveLog()->isEnabled();
+        shown = d->logLines();
+        files.answer = r.dir.file(QStringLiteral("traffic.log"));
+        QTest::mouseClick(d->cmdSaveLog(), Qt::LeftButton);
+        files.answer = r.dir.file(QStringLiteral("no/such/dir/traffic.log"));
+        QTest::mouseClick(d->cmdSaveLog(), Qt::LeftButton);
+        QTest::mouseClick(d->cmdClose(), Qt::LeftButton);
+    });
+    r.w->menuEntry(QStringLiteral("mnuComTx"))->trigger();
+    QVERIFY(script.ran());
+    QVERIFY(disabledEmpty);
+    QVERIFY(enabledIdle);
+    QVERIFY(files.filters.value(0).endsWith(QStringLiteral("|*.log")));
+    QFile f(r.dir.file(QStringLiteral("traffic.log")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(lines.size() >= 3);
+    static const QRegularExpression header(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  COM1 \\(.+\\)  9600,N,8,1$"));
+    QVERIFY2(header.match(lines[0]).hasMatch(), qPrintable(lines[0]));
+    QVERIFY(lines[0].contains(r.sim->device()));
+    QCOMPARE(lines.mid(1, lines.size() - 2), shown);
+    QVERIFY(lines.last().isEmpty());
+    QVERIFY(shown.contains(QStringLiteral(">LOAD:01[CR][LF]")));
+    // The failed save: a sentence, the path and the system's reason.
+    QCOMPARE(r.messages.texts.size(), 2);
+    const QStringList failed = r.messages.texts[1].split(QLatin1Char('\n'));
+    QCOMPARE(failed.size(), 3);
+    QCOMPARE(failed[0], infoText("Mes058"));
+    QVERIFY(failed[1].endsWith(QStringLiteral("traffic.log")));
+    QVERIFY(!failed[2].isEmpty());
 }
 
 QTEST_MAIN(TestControllerE2E)

@@ -63,6 +63,12 @@ public:
     // Messages
     void showMessage(int code) override { events << QStringLiteral("message %1").arg(code); }
     void showInformation(const QString& key) override { events << QStringLiteral("info ") + key; }
+    void showVerification(const VerifyResult& r) override {
+        events << QStringLiteral("verify %1 %2 %3|%4")
+                      .arg(int(r.kind))
+                      .arg(r.step)
+                      .arg(r.sent, r.readBack);
+    }
     void showLinkMessage(int code) override { events << QStringLiteral("message %1").arg(code); }
     // ProgramWindowMaker
     ProgramDoc* makeNewForm(int iAxisNum) override {

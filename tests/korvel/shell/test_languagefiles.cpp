@@ -44,14 +44,14 @@ QList<Keys> inventory() {
         {"dlgData", QStringList{title} + range("Cap", 1, 3) + range("Mes", 1, 6)},
         {"FrmProg", range("Mes", 1, 6)},
         {"dlgComSetup", QStringList{title} + range("Cap", 1, 11)},
-        {"dlgDown", QStringList{title} + range("Cap", 1, 4) + range("Mes", 1, 2)},
+        {"dlgDown", QStringList{title} + range("Cap", 1, 6) + range("Mes", 1, 3)},
         {"dlgUP", QStringList{title} + range("Cap", 1, 4)},
         {"dlgExe", QStringList{title} + range("Cap", 1, 4)},
         {"WaitLabel", range("Mes", 1, 2)},
         {"Tool", range("Mes", 0, 17) + range("Mes", 101, 103) + range("Mes", 105, 109) +
                      range("Mes", 111, 113) + range("Mes", 116, 117) +
                      QStringList{QStringLiteral("Mes203")} + range("Mes", 211, 213)},
-        {"MsgBox", range("Mes", 0, 35) + range("Mes", 50, 54)},
+        {"MsgBox", range("Mes", 0, 35) + range("Mes", 50, 58)},
         {"frmBaxwin", QStringList{title} + range("Cap", 1, 13) + range("Mes", 1, 6)},
         {"frmCorF", QStringList{title} + range("Cap", 1, 4)},
         {"frmWait",
