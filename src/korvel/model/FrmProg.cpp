@@ -381,6 +381,9 @@ void FrmProg::recordChange(const std::function<void()>& change) {
     ProgramDoc::State after = m_doc.state();
     if (before.sameProgram(after))
         return;
+    // Undone or redone, the selection comes back to where the operator made the change.
+    after.currentStep = before.currentStep;
+    after.currentCol = before.currentCol;
     m_undo->push(new ProgramChange(m_doc, std::move(before), std::move(after)));
 }
 
