@@ -1,5 +1,6 @@
 #include "baxwin/mdlfile.h"
 #include "baxwin/ui/frmbaxwin.h"
+#include "baxwin/ui/frmfind.h"
 #include "baxwin/ui/frmwait.h"
 #include "shared/inifile.h"
 #include "shared/portmap.h"
@@ -59,9 +60,9 @@ struct Edit {
 
 Q_DECLARE_METATYPE(Edit)
 
-// The editor's marks of changed values and of values that differ from the controller's: the
-// real window, its message boxes answered through their buttons, the transfer dialog played
-// through its controls, controller-sim on a pseudo-terminal.
+// The editor's marks of changed values and of values that differ from the controller's, and the
+// find command: the real window, its message boxes answered through their buttons, the transfer
+// and find dialogs played through their controls, controller-sim on a pseudo-terminal.
 class TestEditorMarks : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -76,6 +77,10 @@ private Q_SLOTS:
     void incompleteCompareChangesNothing_data();
     void incompleteCompareChangesNothing();
     void compareMarksFollowEdits();
+    void findMovesToParameter_data();
+    void findMovesToParameter();
+    void findNextWrapsAround();
+    void findNothing();
 
 private:
     void startSim(const QStringList& args);
@@ -555,6 +560,138 @@ void TestEditorMarks::compareMarksFollowEdits() {
     QCOMPARE(cell(9, 3)->toolTip(), caption("frmBaxwin", "Mes009").arg(QStringLiteral("500")));
     QCOMPARE(m_w->lblDiffer()->text(), differText(1));
     QCOMPARE(m_w->lblChanged()->text(), changedText(2));
+}
+
+void TestEditorMarks::findMovesToParameter_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("startTab");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("found");
+    QTest::newRow("Ctrl+F, a name on the first tab") << "shortcut" << 0 << "speed" << 8;
+    QTest::newRow("menu, a name on the second tab") << "menu" << 0 << "ECHO" << 60;
+    QTest::newRow("Ctrl+F, a number back on the first tab") << "shortcut" << 1 << "22" << 22;
+    QTest::newRow("Ctrl+F while a value is being typed") << "editing" << 0 << "watchdog" << 90;
+}
+
+// Ctrl+F or the menu entry asks for a text in the find dialog and moves to the first parameter
+// whose number or name holds it, on its tab; a value being typed is dropped first.
+void TestEditorMarks::findMovesToParameter() {
+    QFETCH(QString, how);
+    QFETCH(int, startTab);
+    QFETCH(QString, text);
+    QFETCH(int, found);
+    startFromFile();
+    showTab(startTab);
+    QString title;
+    ModalWindowScript<frmFind> script([&](frmFind* f) {
+        title = f->windowTitle();
+        QTest::keyClicks(f->txtFind(), text);
+        QTest::keyClick(f->txtFind(), Qt::Key_Return);
+        return true;
+    });
+    if (how == QLatin1String("menu")) {
+        m_w->mnuParaFind()->trigger();
+    } else if (how == QLatin1String("editing")) {
+        QTableWidget* g = m_w->grdGrid();
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                          g->visualItemRect(g->item(2, 1)).center());
+        QVERIFY(m_w->isEditing());
+        QTest::keyClicks(m_w->txtInput(), QStringLiteral("77"));
+        QTest::keyClick(m_w->txtInput(), Qt::Key_F, Qt::ControlModifier);
+    } else {
+        m_w->grdGrid()->setFocus();
+        QTest::keyClick(m_w->grdGrid(), Qt::Key_F, Qt::ControlModifier);
+    }
+    QVERIFY(script.done());
+    QCOMPARE(title, caption("frmFind", "Title001"));
+    QCOMPARE(m_w->tabKind(), m_w->parDefs()[found].kind);
+    QCOMPARE(m_w->tabJiku()->currentIndex(), m_w->parDefs()[found].kind);
+    QCOMPARE(m_w->grdGrid()->currentRow(), rowOf(found));
+    QCOMPARE(m_w->grdGrid()->currentColumn(), 1);
+    QCOMPARE(m_w->focusWidget(), m_w->grdGrid());
+    QVERIFY(!m_w->isEditing());
+    QVERIFY(!m_w->txtInput()->isVisible());
+    QVERIFY(m_w->values() == m_defaults);
+}
+
+// F3 goes on to the next parameter that holds the text, across the tabs and around to the
+// first; without an earlier text it asks for one.
+void TestEditorMarks::findNextWrapsAround() {
+    startFromFile();
+    QList<int> speeds;
+    for (int n = 1; n <= MaxParNo; ++n) {
+        if (m_defs[n].used == 1 &&
+            m_defs[n].name.contains(QLatin1String("speed"), Qt::CaseInsensitive))
+            speeds << n;
+    }
+    QVERIFY(speeds.size() >= 3);
+    QVERIFY(m_defs[speeds.front()].kind != m_defs[speeds.back()].kind);
+
+    int asked = 0;
+    ModalWindowScript<frmFind> script([&](frmFind* f) {
+        ++asked;
+        QTest::keyClicks(f->txtFind(), QStringLiteral("Speed"));
+        QTest::mouseClick(f->cmdFind(), Qt::LeftButton);
+        return true;
+    });
+    m_w->grdGrid()->setFocus();
+    m_w->grdGrid()->setCurrentCell(0, 2);
+    QTest::keyClick(m_w->grdGrid(), Qt::Key_F3);
+    QCOMPARE(asked, 1);
+    QCOMPARE(m_w->grdGrid()->currentColumn(), 2); // the axis column stays
+    QList<int> visited{m_w->grdGrid()->item(m_w->grdGrid()->currentRow(), 0)->text().toInt()};
+    for (qsizetype i = 0; i < speeds.size(); ++i) {
+        activate();
+        QTest::keyClick(m_w->grdGrid(), Qt::Key_F3);
+        visited << m_w->grdGrid()->item(m_w->grdGrid()->currentRow(), 0)->text().toInt();
+        QCOMPARE(m_w->tabKind(), m_defs[visited.back()].kind);
+    }
+    QCOMPARE(visited, speeds + QList<int>{speeds.front()});
+    QCOMPARE(asked, 1);
+    // The common tab has one value column; back on the first tab the search stays in it.
+    QCOMPARE(m_w->grdGrid()->currentColumn(), 1);
+}
+
+// A text that no parameter holds says so and leaves the grid where it was; Cancel does nothing.
+void TestEditorMarks::findNothing() {
+    startFromFile();
+    showTab(1);
+    m_w->grdGrid()->setCurrentCell(3, 1);
+    m_w->grdGrid()->setFocus();
+    {
+        ModalWindowScript<frmFind> cancel([](frmFind* f) {
+            QTest::keyClicks(f->txtFind(), QStringLiteral("speed"));
+            QTest::mouseClick(f->cmdCancel(), Qt::LeftButton);
+            return true;
+        });
+        QTest::keyClick(m_w->grdGrid(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(cancel.done());
+    }
+    QCOMPARE(m_w->tabKind(), 1);
+    QCOMPARE(m_w->grdGrid()->currentRow(), 3);
+
+    activate();
+    ModalBoxes boxes;
+    bool blankRefused = false;
+    ModalWindowScript<frmFind> script([&](frmFind* f) {
+        QTest::keyClicks(f->txtFind(), QStringLiteral("  "));
+        blankRefused = !f->cmdFind()->isEnabled();
+        QTest::keyClicks(f->txtFind(), QStringLiteral("torque"));
+        QTest::keyClick(f->txtFind(), Qt::Key_Return);
+        return true;
+    });
+    QTest::keyClick(m_w->grdGrid(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(blankRefused);
+    const QString notFound = caption("frmFind", "Mes001").arg(QStringLiteral("torque"));
+    QCOMPARE(boxes.texts(), QStringList{notFound});
+    QCOMPARE(boxes.icons(), QList<QMessageBox::Icon>{QMessageBox::Information});
+    // F3 looks for the same text again.
+    activate();
+    QTest::keyClick(m_w->grdGrid(), Qt::Key_F3);
+    QTRY_COMPARE(boxes.texts(), (QStringList{notFound, notFound}));
+    QCOMPARE(m_w->tabKind(), 1);
+    QCOMPARE(m_w->grdGrid()->currentRow(), 3);
+    QCOMPARE(m_w->grdGrid()->currentColumn(), 1);
 }
 
 QTEST_MAIN(TestEditorMarks)

@@ -3,6 +3,7 @@
 #include "baxwin/baxmessages.h"
 #include "baxwin/editinput.h"
 #include "baxwin/mdlfile.h"
+#include "baxwin/ui/frmfind.h"
 #include "baxwin/ui/frmwait.h"
 #include "shared/inifile.h"
 #include "shared/numbers.h"
@@ -76,8 +77,19 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     m_mnuParaCompare = mnuPara->addAction(QStringLiteral("コントローラと比較..."));
     m_mnuParaCompare->setObjectName(QStringLiteral("mnuParaCompare"));
     Captions::setTag(m_mnuParaCompare, QStringLiteral("Cap014"));
+    mnuPara->addSeparator();
+    m_mnuParaFind = mnuPara->addAction(QStringLiteral("パラメータ検索..."));
+    m_mnuParaFind->setObjectName(QStringLiteral("mnuParaFind"));
+    m_mnuParaFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    Captions::setTag(m_mnuParaFind, QStringLiteral("Cap015"));
+    m_mnuParaFindNext = mnuPara->addAction(QStringLiteral("次を検索"));
+    m_mnuParaFindNext->setObjectName(QStringLiteral("mnuParaFindNext"));
+    m_mnuParaFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    Captions::setTag(m_mnuParaFindNext, QStringLiteral("Cap016"));
     connect(m_mnuParaFile, &QAction::triggered, this, [this] { mnuParaFile_Click(); });
     connect(m_mnuParaCompare, &QAction::triggered, this, [this] { mnuParaCompare_Click(); });
+    connect(m_mnuParaFind, &QAction::triggered, this, [this] { mnuParaFind_Click(); });
+    connect(m_mnuParaFindNext, &QAction::triggered, this, [this] { mnuParaFindNext_Click(); });
     connect(m_mnuParaCtrl, &QAction::triggered, this, [this] { mnuParaCtrl_Click(); });
     connect(m_mnuCommSet, &QAction::triggered, this, [this] { mnuCommSet_Click(); });
 
@@ -653,4 +665,38 @@ void frmBaxwin::mnuParaCompare_Click() {
     const QList<ParCell> differ = m_marks.differentCells(m_values);
     if (!differ.isEmpty())
         goToCell(differ.front().parNo, differ.front().axis);
+}
+
+void frmBaxwin::mnuParaFind_Click() {
+    endEdit();
+    clearLimits();
+    frmFind dlg(this);
+    if (!dlg.ShowDialog(m_findText))
+        return;
+    m_findText = dlg.getFindText();
+    findFrom(0);
+}
+
+void frmBaxwin::mnuParaFindNext_Click() {
+    if (m_findText.isEmpty()) {
+        mnuParaFind_Click();
+        return;
+    }
+    endEdit();
+    clearLimits();
+    findFrom(currentParNo());
+}
+
+void frmBaxwin::findFrom(int after) {
+    const int n = ParSearch::findParameter(m_defs, m_findText, after);
+    if (n == 0) {
+        BaxMsg::showText(langFile()
+                             .GetINIStr(QStringLiteral("frmFind"), QStringLiteral("Mes001"))
+                             .arg(m_findText),
+                         MsgIcon::Information);
+        return;
+    }
+    // Stepping through the matches keeps the axis column the operator is in.
+    const int col = m_grid->currentColumn();
+    goToCell(n, isValueColumn(col) ? col : 1);
 }

@@ -62,6 +62,8 @@ public:
     QAction* mnuParaCtrl() const { return m_mnuParaCtrl; }
     QAction* mnuCommSet() const { return m_mnuCommSet; }
     QAction* mnuParaCompare() const { return m_mnuParaCompare; }
+    QAction* mnuParaFind() const { return m_mnuParaFind; }
+    QAction* mnuParaFindNext() const { return m_mnuParaFindNext; }
     QLabel* lblChanged() const { return m_lblChanged; }
     QLabel* lblDiffer() const { return m_lblDiffer; }
     const ValueMarkState& marks() const { return m_marks; }
@@ -98,6 +100,7 @@ private:
     void markCell(int row, int col);
     void showCounts();
     void goToCell(int n, int axis);
+    void findFrom(int after);
 
     void tabJiku_Click(int index);
     void grdGrid_Click(int row, int col);
@@ -110,11 +113,14 @@ private:
     void mnuParaCtrl_Click();
     void mnuCommSet_Click();
     void mnuParaCompare_Click();
+    void mnuParaFind_Click();
+    void mnuParaFindNext_Click();
 
     int m_langNo;
     ParDefs m_defs;
     ParValueTable m_values;
     ValueMarkState m_marks{m_defs};
+    QString m_findText;
     int m_tabKind = 0;
     int m_lastValueCol = 3;
     bool m_editing = false;
@@ -145,6 +151,8 @@ private:
     QAction* m_mnuParaCtrl;
     QAction* m_mnuCommSet;
     QAction* m_mnuParaCompare;
+    QAction* m_mnuParaFind;
+    QAction* m_mnuParaFindNext;
     QLabel* m_lblChanged;
     QLabel* m_lblDiffer;
 };

@@ -58,6 +58,7 @@ QList<Keys> inventory() {
         {"frmCorF", QStringList{title} + range("Cap", 1, 4)},
         {"frmWait", QStringList{title, QStringLiteral("Title002"), QStringLiteral("Title003")} +
                         range("Cap", 1, 4) + range("Mes", 1, 4)},
+        {"frmFind", QStringList{title} + range("Cap", 1, 3) + range("Mes", 1, 1)},
     };
 }
 
@@ -129,7 +130,7 @@ void TestLanguageFiles::menusCarryAccessKeys_data() {
         {"MDIFormMain", "Cap009"},
         {"MDIFormMain", "Cap004 Cap005 Cap006 Cap001 Cap003"},
         {"frmBaxwin", "Cap006 Cap004"},
-        {"frmBaxwin", "Cap008 Cap007 Cap014"},
+        {"frmBaxwin", "Cap008 Cap007 Cap014 Cap015 Cap016"},
         {"frmBaxwin", "Cap005"},
     };
     for (int language : {0, 1}) {
@@ -194,7 +195,8 @@ void TestLanguageFiles::placeholdersPresent_data() {
     // Texts that the programs complete with a number or a text in place of %1.
     const QList<QPair<const char*, const char*>> texts = {{"frmBaxwin", "Mes007"},
                                                           {"frmBaxwin", "Mes008"},
-                                                          {"frmBaxwin", "Mes009"}};
+                                                          {"frmBaxwin", "Mes009"},
+                                                          {"frmFind", "Mes001"}};
     for (int language : {0, 1}) {
         for (const auto& t : texts)
             QTest::addRow("LANG%d %s %s", language, t.first, t.second)
