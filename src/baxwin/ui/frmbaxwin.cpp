@@ -87,11 +87,11 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     m_mnuParaFindNext->setShortcut(QKeySequence(Qt::Key_F3));
     Captions::setTag(m_mnuParaFindNext, QStringLiteral("Cap016"));
     connect(m_mnuParaFile, &QAction::triggered, this, [this] { mnuParaFile_Click(); });
+    connect(m_mnuParaCtrl, &QAction::triggered, this, [this] { mnuParaCtrl_Click(); });
+    connect(m_mnuCommSet, &QAction::triggered, this, [this] { mnuCommSet_Click(); });
     connect(m_mnuParaCompare, &QAction::triggered, this, [this] { mnuParaCompare_Click(); });
     connect(m_mnuParaFind, &QAction::triggered, this, [this] { mnuParaFind_Click(); });
     connect(m_mnuParaFindNext, &QAction::triggered, this, [this] { mnuParaFindNext_Click(); });
-    connect(m_mnuParaCtrl, &QAction::triggered, this, [this] { mnuParaCtrl_Click(); });
-    connect(m_mnuCommSet, &QAction::triggered, this, [this] { mnuCommSet_Click(); });
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -237,7 +237,7 @@ bool frmBaxwin::ShowDialog(int iCode) {
         fillGrid();
     } else {
         MdlFile::loadParFileOrDefaults(MdlFile::parFilePath(m_defs.parFileName), m_defs, m_values);
-        valuesLoaded();
+        resetMarks();
         fillGrid();
     }
     showGrid();
@@ -246,7 +246,7 @@ bool frmBaxwin::ShowDialog(int iCode) {
 
 void frmBaxwin::GetCtrlData(const ParValueTable& sULData) {
     m_values = sULData;
-    valuesLoaded();
+    resetMarks();
 }
 
 QColor frmBaxwin::changedTint() {
@@ -261,8 +261,9 @@ QColor frmBaxwin::differText() {
     return {0x9c, 0x00, 0x06};
 }
 
-void frmBaxwin::valuesLoaded() {
-    // What was loaded is the new reference, and an earlier compare no longer speaks of it.
+void frmBaxwin::resetMarks() {
+    // The values in hand (loaded, or held by the controller after a write) are the new
+    // reference, and an earlier compare no longer speaks of them.
     m_marks.setReference(m_values);
     m_marks.dropControllerValues();
 }
@@ -587,7 +588,7 @@ void frmBaxwin::openTransfer(int iCode) {
     if (iCode == 1 && dlg.transfer().writeCompleted()) {
         // The controller holds what was written; the values the dialog took cannot have
         // changed while it was open.
-        valuesLoaded();
+        resetMarks();
         showMarks();
     }
 }
@@ -621,7 +622,7 @@ void frmBaxwin::mnuParaFile_Click() {
     buildAxisGrid(m_defs.axisParCount);
     endEdit();
     MdlFile::loadParFileOrDefaults(MdlFile::parFilePath(m_defs.parFileName), m_defs, m_values);
-    valuesLoaded();
+    resetMarks();
     fillGrid();
     showGrid();
 }

@@ -95,7 +95,7 @@ private:
     void openTransfer(int iCode);
     void showGrid();
     int parNoOfRow(int row) const;
-    void valuesLoaded();
+    void resetMarks();
     void showMarks();
     void markCell(int row, int col);
     void showCounts();
