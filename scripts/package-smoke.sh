@@ -82,6 +82,10 @@ korvel-cli steps --type 2 "$work/back.txt" >"$work/back-steps.txt"
 cmp -s "$work/sent.txt" "$work/back-steps.txt" || fail "the uploaded program differs"
 expect 0 baxwin-cli read --port "$device" --output "$work/params.txt" --lang 1
 [ "$(wc -l <"$work/params.txt")" -eq 99 ] || fail "baxwin-cli read did not write 99 lines"
+expect 0 baxwin-cli diff "$work/params.txt" --port "$device" --lang 1
+sed 's/^8,[^,]*,/8,12345,/' "$work/params.txt" >"$work/changed.txt"
+expect 3 baxwin-cli diff "$work/changed.txt" --port "$device" --lang 1
+grep -qx '8,1,12345,[0-9]*' "$work/last.out" || fail "baxwin-cli diff did not name 8,1"
 
 # Without --port korvel-cli takes com.cfg's COM1 and ports.cfg's device, which only the
 # operator's own folder holds.

@@ -39,7 +39,17 @@ void ParamTransfer::prepare(int iCode) {
     m_state.progressMax = m_defs.transferCount();
     m_romEarned = false;
     m_storing = false;
+    m_writeCompleted = false;
     changed();
+}
+
+void ParamTransfer::setTitle(const QString& title) {
+    m_state.title = title;
+    changed();
+}
+
+QString ParamTransfer::unreadText() {
+    return waitText("Mes001");
 }
 
 void ParamTransfer::cmdDo() {
@@ -47,7 +57,7 @@ void ParamTransfer::cmdDo() {
     SetEnabled(true);
     m_curParNo = 1;
     if (m_state.transferMode == 0) {
-        m_table.fill(waitText("Mes001"));
+        m_table.fill(unreadText());
         m_state.status = waitText("Mes002");
         changed();
         m_link.sendParProbe(1);
@@ -140,6 +150,7 @@ void ParamTransfer::CompleteComm(int iCode) {
         BaxMsg::show(QStringLiteral("Mes008"), MsgIcon::Information);
         SetEnabled(false);
         m_romEarned = true;
+        m_writeCompleted = true;
         m_state.outcome = TransferState::Outcome::WriteDone;
         changed();
         break;

@@ -41,6 +41,24 @@ public:
     virtual void setButtonsEnabled(bool enabled) = 0;
 };
 
+// The receiver of a read that must not reach the editor (a compare): keeps the values of a
+// completed read and leaves the editor's buttons as they are.
+class KeptRead : public ReadReceiver {
+public:
+    void GetCtrlData(const ParValueTable& sULData) override {
+        m_values = sULData;
+        m_received = true;
+    }
+    void setButtonsEnabled(bool) override {}
+
+    bool received() const { return m_received; }
+    const ParValueTable& values() const { return m_values; }
+
+private:
+    ParValueTable m_values;
+    bool m_received = false;
+};
+
 // One transfer of parameter values between the editor and the controller: reading all used
 // parameters, writing them, and storing them in flash after a write.
 class ParamTransfer {
@@ -56,6 +74,11 @@ public:
     void GetGridData(const ParValueTable& sGrdData) { m_table = sGrdData; }
     // The part of ShowDialog before the dialog is shown: wake-up, mode, title, progress.
     void prepare(int iCode);
+    // A title other than the mode's (a read made for a compare).
+    void setTitle(const QString& title);
+    // The text a read puts in every value before the replies come: the controller did not
+    // report the values that still hold it.
+    static QString unreadText();
 
     // Buttons.
     void cmdDo();
@@ -78,6 +101,8 @@ public:
     const TransferState& state() const { return m_state; }
     const ParValueTable& table() const { return m_table; }
     int curParNo() const { return m_curParNo; }
+    // A write completed since the dialog was prepared: the controller holds the values given.
+    bool writeCompleted() const { return m_writeCompleted; }
 
 private:
     void changed();
@@ -91,4 +116,5 @@ private:
     int m_curParNo = 1;
     bool m_romEarned = false;
     bool m_storing = false;
+    bool m_writeCompleted = false;
 };

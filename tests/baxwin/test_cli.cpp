@@ -15,6 +15,11 @@ QString msg(const char* key) {
     return langFile().GetINIStr(QStringLiteral("MsgBox"), QLatin1String(key));
 }
 
+// A list written as one text, its items separated by blanks.
+QStringList items(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 QStringList lang1() {
     return {QStringLiteral("--lang"), QStringLiteral("1")};
 }
@@ -31,6 +36,8 @@ private Q_SLOTS:
     void portByComNumber();
     void failures_data();
     void failures();
+    void diffExitCodes_data();
+    void diffExitCodes();
     void deviceFailureSaysWhy_data();
     void deviceFailureSaysWhy();
     void badParameterFile_data();
@@ -230,6 +237,76 @@ void TestCli::failures() {
     QVERIFY(!QFile::exists(path("out.txt")));
 }
 
+void TestCli::diffExitCodes_data() {
+    QTest::addColumn<int>("axes");
+    QTest::addColumn<QByteArray>("state"); // the controller's parameters; the rest are defaults
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QStringList>("file");  // "n,axis,value" of the file; the rest are defaults
+    QTest::addColumn<QStringList>("lines"); // stdout, one line per difference
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("key"); // the message on stderr
+    QTest::newRow("all equal") << 3 << QByteArray() << QString() << QStringList() << QStringList()
+                               << 0 << "Mes021";
+    QTest::newRow("controller differs on both tabs")
+        << 3
+        << QByteArray("\"8\": [\"20000\", \"10000\", \"10000\"], \"60\": [\"1\", \"1\", \"1\"]")
+        << QString() << QStringList() << items("8,1,10000,20000 60,1,0,1") << 3 << "Mes021";
+    QTest::newRow("file differs, parameter 53 by its digits")
+        << 3 << QByteArray() << QString() << items("22,3,250 53,1,3121 60,2,1")
+        << items("22,3,250,100 53,1,3121,0000") << 3 << "Mes021";
+    QTest::newRow("same values written otherwise")
+        << 3 << QByteArray() << QString() << items("8,1,010000 11,2,+0 9,3,500.0") << QStringList()
+        << 0 << "Mes021";
+    QTest::newRow("two axes: the third is not reported")
+        << 2 << QByteArray() << QString() << items("9,3,999") << QStringList() << 0 << "Mes021";
+    QTest::newRow("no reply") << 3 << QByteArray() << "noreply@P:20R" << QStringList()
+                              << QStringList() << 1 << "Mes006";
+    QTest::newRow("error reply") << 3 << QByteArray() << "error=0@P:20R" << QStringList()
+                                 << QStringList() << 1 << "Mes009";
+}
+
+// diff prints each value that differs from the controller's and tells by its exit status
+// whether any did: 0 all equal, 3 some differ, 1 the read failed (and prints nothing).
+void TestCli::diffExitCodes() {
+    QFETCH(int, axes);
+    QFETCH(QByteArray, state);
+    QFETCH(QString, fault);
+    QFETCH(QStringList, file);
+    QFETCH(QStringList, lines);
+    QFETCH(int, exitCode);
+    QFETCH(QString, key);
+    ParDefs defs;
+    QVERIFY(MdlFile::loadParDefs(builtAppDir() + QStringLiteral("/par1.ini"), defs));
+    ParValueTable t;
+    for (int n = 1; n <= MaxParNo; ++n)
+        for (int a = 1; a <= 3; ++a)
+            t.at(n, a) = defs[n].defaultValue;
+    for (const QString& f : file) {
+        const QStringList p = f.split(QLatin1Char(','));
+        t.at(p[0].toInt(), p[1].toInt()) = p[2];
+    }
+    QVERIFY(MdlFile::writeParFile(path("diff.txt"), t, false));
+    QFile stateFile(path("diff-state.json"));
+    QVERIFY(stateFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    stateFile.write("{\"parameters\": {" + state + "}}");
+    stateFile.close();
+
+    QStringList simArgs{QStringLiteral("--axes"), QString::number(axes), QStringLiteral("--state"),
+                        stateFile.fileName()};
+    if (!fault.isEmpty())
+        simArgs << QStringLiteral("--fault") << fault;
+    SimProcess sim(simArgs);
+    QVERIFY(!sim.device.isEmpty());
+    const CliRun r =
+        runCli(QStringList{QStringLiteral("diff"), path("diff.txt"), QStringLiteral("--port"),
+                           sim.device, QStringLiteral("--timeout"), QStringLiteral("300")} +
+               lang1());
+    QCOMPARE(r.exitCode, exitCode);
+    QCOMPARE(r.out,
+             lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QVERIFY2(r.err.contains(msg(qPrintable(key))), qPrintable(r.err));
+}
+
 void TestCli::deviceFailureSaysWhy_data() {
     QTest::addColumn<QString>("fault");       // empty: no controller, a device that does not exist
     QTest::addColumn<QStringList>("reasons"); // one of them is in the message
@@ -263,14 +340,20 @@ void TestCli::deviceFailureSaysWhy() {
 }
 
 void TestCli::badParameterFile_data() {
+    QTest::addColumn<QString>("command");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("key");
-    QTest::newRow("missing") << QByteArray() << "Mes032";
-    QTest::newRow("three fields") << QByteArray("1,0,0\r\n") << "Mes033";
-    QTest::newRow("number out of range") << QByteArray("100,0,0,0\r\n") << "Mes033";
+    for (const char* command : {"write", "diff"}) {
+        QTest::addRow("%s, missing", command) << command << QByteArray() << "Mes032";
+        QTest::addRow("%s, three fields", command)
+            << command << QByteArray("1,0,0\r\n") << "Mes033";
+        QTest::addRow("%s, number out of range", command)
+            << command << QByteArray("100,0,0,0\r\n") << "Mes033";
+    }
 }
 
 void TestCli::badParameterFile() {
+    QFETCH(QString, command);
     QFETCH(QByteArray, content);
     QFETCH(QString, key);
     const QString file = path("bad.txt");
@@ -280,9 +363,9 @@ void TestCli::badParameterFile() {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
-    const CliRun r = runCli(QStringList{QStringLiteral("write"), file, QStringLiteral("--port"),
-                                        QStringLiteral("/nonexistent")} +
-                            lang1());
+    const CliRun r = runCli(
+        QStringList{command, file, QStringLiteral("--port"), QStringLiteral("/nonexistent")} +
+        lang1());
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err.trimmed(), msg(qPrintable(key)));
 }
@@ -295,6 +378,14 @@ void TestCli::badArguments_data() {
         << QStringList{QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("COM1")};
     QTest::newRow("write without file")
         << QStringList{QStringLiteral("write"), QStringLiteral("--port"), QStringLiteral("COM1")};
+    QTest::newRow("diff without file")
+        << QStringList{QStringLiteral("diff"), QStringLiteral("--port"), QStringLiteral("COM1")};
+    QTest::newRow("diff with two files")
+        << QStringList{QStringLiteral("diff"), QStringLiteral("a"), QStringLiteral("b"),
+                       QStringLiteral("--port"), QStringLiteral("COM1")};
+    QTest::newRow("flash with diff")
+        << QStringList{QStringLiteral("diff"), QStringLiteral("a"), QStringLiteral("--port"),
+                       QStringLiteral("COM1"), QStringLiteral("--flash")};
     QTest::newRow("no port") << QStringList{QStringLiteral("read"), QStringLiteral("--output"),
                                             QStringLiteral("x")};
     QTest::newRow("bad settings") << QStringList{
@@ -325,8 +416,8 @@ void TestCli::help() {
     QFETCH(QStringList, args);
     const CliRun r = runCli(args);
     QCOMPARE(r.exitCode, 0);
-    for (const char* word :
-         {"read --output FILE", "write FILE [--flash]", "--port", "--settings", "--lang", "--defs"})
+    for (const char* word : {"read --output FILE", "write FILE [--flash]", "diff FILE", "--port",
+                             "--settings", "--lang", "--defs", "3 when some"})
         QVERIFY2(r.out.contains(QLatin1String(word)), word);
 }
 

@@ -115,6 +115,10 @@ private Q_SLOTS:
     void abortKeepsEditorValues();
     void frameCloseWhileBusy();
     void flashStoreDisabledWhileWriting();
+    void writeCompletedIsKept_data();
+    void writeCompletedIsKept();
+    void readForACompare_data();
+    void readForACompare();
     void progressStaysInRange();
     void linesSplitAtCr();
     void portThatCannotOpen();
@@ -445,6 +449,77 @@ void TestProtocol::abortKeepsEditorValues() {
     m_link->receiveText(QStringLiteral("3,1,2,1\r"));
     QCOMPARE(m_view->receivedCount, 0);
     QCOMPARE(m_port->sent.last(), QStringLiteral("P:53R"));
+}
+
+void TestProtocol::writeCompletedIsKept_data() {
+    QTest::addColumn<QString>("failing"); // the request refused, empty: none
+    QTest::addColumn<bool>("completed");
+    QTest::newRow("write completed") << "" << true;
+    QTest::newRow("refused at X:1") << "X:1" << false;
+    QTest::newRow("refused at the last parameter") << "P:60,0" << false;
+}
+
+// Whether a write completed since the dialog was prepared: kept through the flash store and
+// a failed second write, forgotten by the next prepare.
+void TestProtocol::writeCompletedIsKept() {
+    QFETCH(QString, failing);
+    QFETCH(bool, completed);
+    ParValueTable t;
+    t.fill(QStringLiteral("0"));
+    m_transfer->GetGridData(t);
+    if (!failing.isEmpty())
+        m_ctl.overrides[failing] = QStringLiteral("!2\r\n");
+    open(1);
+    QVERIFY(!m_transfer->writeCompleted());
+    m_transfer->cmdDo();
+    run();
+    QCOMPARE(m_transfer->writeCompleted(), completed);
+    if (completed) {
+        m_transfer->cmdROM();
+        run();
+        QCOMPARE(m_view->last.outcome, TransferState::Outcome::FlashDone);
+        QVERIFY(m_transfer->writeCompleted());
+        m_ctl.overrides[QStringLiteral("X:1")] = QStringLiteral("!2\r\n");
+        m_transfer->cmdDo();
+        run();
+        QCOMPARE(m_view->last.outcome, TransferState::Outcome::Stopped);
+        QVERIFY(m_transfer->writeCompleted());
+    }
+    open(1);
+    QVERIFY(!m_transfer->writeCompleted());
+}
+
+void TestProtocol::readForACompare_data() {
+    QTest::addColumn<QString>("failing"); // the request not answered, empty: none
+    QTest::newRow("completed") << "";
+    QTest::newRow("no reply in the middle") << "P:53R";
+}
+
+// A read given to a receiver of its own under a title of its own: the editor's side hears
+// nothing, and the receiver has values only when the read completed.
+void TestProtocol::readForACompare() {
+    QFETCH(QString, failing);
+    if (!failing.isEmpty())
+        m_ctl.overrides[failing] = QString();
+    KeptRead kept;
+    m_transfer->setReceiver(&kept);
+    open(0);
+    m_transfer->setTitle(QStringLiteral("compare"));
+    QCOMPARE(m_view->last.title, QStringLiteral("compare"));
+    m_transfer->cmdDo();
+    run();
+    if (!failing.isEmpty())
+        m_link->onReplyTimer();
+    QCOMPARE(m_view->last.title, QStringLiteral("compare"));
+    QCOMPARE(kept.received(), failing.isEmpty());
+    QCOMPARE(m_view->receivedCount, 0);
+    QVERIFY(!m_view->buttonsEnabled);
+    if (kept.received()) {
+        QCOMPARE(kept.values().at(8, 2), QStringLiteral("2000"));
+        QCOMPARE(kept.values().at(37, 1), ParamTransfer::unreadText());
+        QCOMPARE(ParamTransfer::unreadText(), waitText("Mes001"));
+    }
+    m_transfer->setReceiver(m_view);
 }
 
 void TestProtocol::frameCloseWhileBusy() {

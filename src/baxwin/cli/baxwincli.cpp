@@ -4,6 +4,7 @@
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
 #include "baxwin/transferwaiter.h"
+#include "baxwin/valuemarks.h"
 #include "shared/apppaths.h"
 #include "shared/inifile.h"
 #include "shared/lingeringport.h"
@@ -33,22 +34,24 @@ QTextStream& err() {
     return s;
 }
 
-// Messages go to the terminal: information on stdout, everything else on stderr.
+// Messages go to the terminal: information on stdout, everything else on stderr. A command
+// whose output is data (diff) keeps stdout for the data.
 class CliPresenter : public MessagePresenter {
 public:
     MsgResult present(const MessageRequest& request) override {
         QString text = request.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (request.icon == MsgIcon::Information) {
-            out() << text << Qt::endl;
-        } else {
-            err() << text << Qt::endl;
-            failed = true;
-        }
+        const bool information = request.icon == MsgIcon::Information;
+        (information && !informationToStderr ? out() : err()) << text << Qt::endl;
+        failed = failed || !information;
         return request.defaultButton;
     }
     bool failed = false;
+    bool informationToStderr = false;
 };
+
+// The exit status of a diff that found differences (0: all equal, 1: failure).
+constexpr int ExitDifferent = 3;
 
 struct Options {
     QString command;
@@ -73,6 +76,10 @@ const char* const kHelp =
     "                         (99 lines \"n,axis1,axis2,axis3\").\n"
     "  write FILE [--flash]   Write every used parameter from FILE; with --flash, then make\n"
     "                         the controller store them in its flash memory.\n"
+    "  diff FILE              Read every used parameter and compare it with FILE: one line\n"
+    "                         \"number,axis,file value,controller value\" per value that\n"
+    "                         differs (axis is the file's column, 1 for a common parameter;\n"
+    "                         values the controller does not report are left out).\n"
     "  help                   Show this text.\n"
     "\n"
     "Options (after the command, in any order):\n"
@@ -87,12 +94,15 @@ const char* const kHelp =
     "  --flash-timeout MS  Wait MS ms for the flash store's reply (default 10000).\n"
     "\n"
     "Exit status: 0 on success; 1 with the message text on an error reply, a missing reply,\n"
-    "a bad file or wrong arguments.\n";
+    "a bad file or wrong arguments; for diff 0 when every value is equal and 3 when some\n"
+    "differ. Values are equal when their texts are, or when both are numbers of the same\n"
+    "value (010 and 10).\n";
 
 int usage(const QString& problem) {
     err() << "baxwin-cli: " << problem << Qt::endl
           << "usage: baxwin-cli read --output FILE [options]" << Qt::endl
           << "       baxwin-cli write FILE [--flash] [options]" << Qt::endl
+          << "       baxwin-cli diff FILE [options]" << Qt::endl
           << "options: --port DEVICE|COMn  --settings 9600,N,8,1  --lang N  --defs FILE" << Qt::endl
           << "         --timeout MS  --flash-timeout MS" << Qt::endl;
     return 1;
@@ -104,7 +114,9 @@ bool parse(const QStringList& args, Options& o, QString& problem) {
         return false;
     }
     o.command = args[0];
-    if (o.command != QLatin1String("read") && o.command != QLatin1String("write")) {
+    const bool takesFile =
+        o.command == QLatin1String("write") || o.command == QLatin1String("diff");
+    if (o.command != QLatin1String("read") && !takesFile) {
         problem = QStringLiteral("unknown command ") + o.command;
         return false;
     }
@@ -147,8 +159,7 @@ bool parse(const QStringList& args, Options& o, QString& problem) {
             ok = number(o.flashTimeoutMs);
         else if (a == QLatin1String("--flash") && o.command == QLatin1String("write"))
             o.flash = true;
-        else if (!a.startsWith(QLatin1String("--")) && o.command == QLatin1String("write") &&
-                 o.file.isEmpty())
+        else if (!a.startsWith(QLatin1String("--")) && takesFile && o.file.isEmpty())
             o.file = a;
         else {
             problem = QStringLiteral("unexpected argument ") + a;
@@ -161,8 +172,8 @@ bool parse(const QStringList& args, Options& o, QString& problem) {
         problem = QStringLiteral("read needs --output FILE");
         return false;
     }
-    if (o.command == QLatin1String("write") && o.file.isEmpty()) {
-        problem = QStringLiteral("write needs a parameter file");
+    if (takesFile && o.file.isEmpty()) {
+        problem = o.command + QStringLiteral(" needs a parameter file");
         return false;
     }
     if (o.port.isEmpty()) {
@@ -195,6 +206,7 @@ int run(const QStringList& args) {
     const int langNo = Numbers::languageNumberFromArgument(o.lang);
     langFile().setINIFile(AppPaths::appFilePath(QStringLiteral("LANG%1.DAT").arg(langNo)));
     CliPresenter presenter;
+    presenter.informationToStderr = o.command == QLatin1String("diff");
     setMessagePresenter(&presenter);
 
     ParDefs defs;
@@ -203,7 +215,7 @@ int run(const QStringList& args) {
         return 1;
 
     ParValueTable values;
-    if (o.command == QLatin1String("write") && !MdlFile::readParFile(o.file, values, false))
+    if (o.command != QLatin1String("read") && !MdlFile::readParFile(o.file, values, false))
         return 1;
 
     // A device path is reached through a port map of its own that names it COM1.
@@ -250,6 +262,21 @@ int run(const QStringList& args) {
         if (driver.waitForOutcome(transfer) != TransferState::Outcome::ReadDone)
             return failed();
         return MdlFile::writeParFile(o.output, driver.values, false) ? 0 : 1;
+    }
+    if (o.command == QLatin1String("diff")) {
+        transfer.prepare(0);
+        transfer.cmdDo();
+        if (driver.waitForOutcome(transfer) != TransferState::Outcome::ReadDone)
+            return failed();
+        ValueMarkState marks(defs);
+        marks.setControllerValues(driver.values, ParamTransfer::unreadText());
+        const QList<ParCell> differ = marks.differentCells(values);
+        for (const ParCell& c : differ) {
+            out() << c.parNo << ',' << c.axis << ',' << values.at(c.parNo, c.axis) << ','
+                  << driver.values.at(c.parNo, c.axis) << '\n';
+        }
+        out().flush();
+        return differ.isEmpty() ? 0 : ExitDifferent;
     }
 
     transfer.GetGridData(values);

@@ -3,6 +3,7 @@
 #include "baxwin/baxmessages.h"
 #include "baxwin/editinput.h"
 #include "baxwin/mdlfile.h"
+#include "baxwin/ui/frmfind.h"
 #include "baxwin/ui/frmwait.h"
 #include "shared/inifile.h"
 #include "shared/numbers.h"
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -36,6 +38,13 @@ int twips(int t) {
 
 QString text(const char* key) {
     return langFile().GetINIStr(Section, QLatin1String(key));
+}
+
+// The status bar's counts show the look of their marks, so they explain the grid.
+QString legendStyle(const QColor& tint, const QColor& ink, bool bold) {
+    return QStringLiteral(
+               "QLabel { background: %1; color: %2; font-weight: %3; padding: 1px 6px; }")
+        .arg(tint.name(), ink.name(), bold ? QStringLiteral("bold") : QStringLiteral("normal"));
 }
 
 } // namespace
@@ -64,9 +73,25 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     m_mnuCommSet = mnuComm->addAction(QStringLiteral("通信設定"));
     m_mnuCommSet->setObjectName(QStringLiteral("mnuCommSet"));
     Captions::setTag(m_mnuCommSet, QStringLiteral("Cap005"));
+    mnuPara->addSeparator();
+    m_mnuParaCompare = mnuPara->addAction(QStringLiteral("コントローラと比較..."));
+    m_mnuParaCompare->setObjectName(QStringLiteral("mnuParaCompare"));
+    Captions::setTag(m_mnuParaCompare, QStringLiteral("Cap014"));
+    mnuPara->addSeparator();
+    m_mnuParaFind = mnuPara->addAction(QStringLiteral("パラメータ検索..."));
+    m_mnuParaFind->setObjectName(QStringLiteral("mnuParaFind"));
+    m_mnuParaFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    Captions::setTag(m_mnuParaFind, QStringLiteral("Cap015"));
+    m_mnuParaFindNext = mnuPara->addAction(QStringLiteral("次を検索"));
+    m_mnuParaFindNext->setObjectName(QStringLiteral("mnuParaFindNext"));
+    m_mnuParaFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    Captions::setTag(m_mnuParaFindNext, QStringLiteral("Cap016"));
     connect(m_mnuParaFile, &QAction::triggered, this, [this] { mnuParaFile_Click(); });
     connect(m_mnuParaCtrl, &QAction::triggered, this, [this] { mnuParaCtrl_Click(); });
     connect(m_mnuCommSet, &QAction::triggered, this, [this] { mnuCommSet_Click(); });
+    connect(m_mnuParaCompare, &QAction::triggered, this, [this] { mnuParaCompare_Click(); });
+    connect(m_mnuParaFind, &QAction::triggered, this, [this] { mnuParaFind_Click(); });
+    connect(m_mnuParaFindNext, &QAction::triggered, this, [this] { mnuParaFindNext_Click(); });
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -166,6 +191,16 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
     layout->addWidget(m_grid, 1);
     layout->addLayout(bottom);
 
+    m_lblChanged = new QLabel(this);
+    m_lblChanged->setObjectName(QStringLiteral("lblChanged"));
+    m_lblChanged->setStyleSheet(legendStyle(changedTint(), Qt::black, true));
+    m_lblDiffer = new QLabel(this);
+    m_lblDiffer->setObjectName(QStringLiteral("lblDiffer"));
+    m_lblDiffer->setStyleSheet(legendStyle(differTint(), differText(), false));
+    m_lblDiffer->hide();
+    statusBar()->addWidget(m_lblChanged);
+    statusBar()->addWidget(m_lblDiffer);
+
     // The window's load: captions, size, centring; grid and hint wait for the first values.
     setWindowTitle(text("Title001"));
     CaptionChange(this);
@@ -176,6 +211,7 @@ frmBaxwin::frmBaxwin(int langNo, QWidget* parent) : QMainWindow(parent), m_langN
         move(screen->availableGeometry().center() - rect().center());
     m_grid->hide();
     m_fraMsg->hide();
+    statusBar()->hide();
     m_cmdFile->setEnabled(false);
     m_cmdCtrl->setEnabled(false);
 }
@@ -201,6 +237,7 @@ bool frmBaxwin::ShowDialog(int iCode) {
         fillGrid();
     } else {
         MdlFile::loadParFileOrDefaults(MdlFile::parFilePath(m_defs.parFileName), m_defs, m_values);
+        resetMarks();
         fillGrid();
     }
     showGrid();
@@ -209,11 +246,93 @@ bool frmBaxwin::ShowDialog(int iCode) {
 
 void frmBaxwin::GetCtrlData(const ParValueTable& sULData) {
     m_values = sULData;
+    resetMarks();
+}
+
+QColor frmBaxwin::changedTint() {
+    return {0xff, 0xf0, 0xa8};
+}
+
+QColor frmBaxwin::differTint() {
+    return {0xff, 0xd6, 0xd6};
+}
+
+QColor frmBaxwin::differText() {
+    return {0x9c, 0x00, 0x06};
+}
+
+void frmBaxwin::resetMarks() {
+    // The values in hand (loaded, or held by the controller after a write) are the new
+    // reference, and an earlier compare no longer speaks of them.
+    m_marks.setReference(m_values);
+    m_marks.dropControllerValues();
 }
 
 void frmBaxwin::showGrid() {
     m_grid->show();
     m_fraMsg->show();
+    statusBar()->show();
+}
+
+int frmBaxwin::parNoOfRow(int row) const {
+    const QTableWidgetItem* item = m_grid->item(row, 0);
+    return item != nullptr ? static_cast<int>(Numbers::numericValue(item->text())) : 0;
+}
+
+void frmBaxwin::markCell(int row, int col) {
+    QTableWidgetItem* item = m_grid->item(row, col);
+    const int n = parNoOfRow(row);
+    if (item == nullptr || !isParNo(n) || !isValueColumn(col))
+        return;
+    const bool changed = m_marks.isChanged(m_values, n, col);
+    const bool differs = m_marks.differsFromController(m_values, n, col);
+    if (changed) {
+        QFont bold = m_grid->font();
+        bold.setBold(true);
+        item->setFont(bold);
+    } else {
+        item->setData(Qt::FontRole, QVariant());
+    }
+    if (differs) {
+        item->setBackground(differTint());
+        item->setForeground(differText());
+        item->setToolTip(text("Mes009").arg(m_marks.controllerValue(n, col)));
+    } else if (changed) {
+        item->setBackground(changedTint());
+        item->setForeground(QColor(Qt::black));
+        item->setToolTip(QString());
+    } else {
+        item->setData(Qt::BackgroundRole, QVariant());
+        item->setData(Qt::ForegroundRole, QVariant());
+        item->setToolTip(QString());
+    }
+}
+
+void frmBaxwin::showMarks() {
+    for (int row = 0; row < m_grid->rowCount(); ++row) {
+        for (int col = 1; col <= m_lastValueCol; ++col)
+            markCell(row, col);
+    }
+    showCounts();
+}
+
+void frmBaxwin::showCounts() {
+    m_lblChanged->setText(text("Mes007").arg(m_marks.changedCells(m_values).size()));
+    m_lblDiffer->setText(text("Mes008").arg(m_marks.differentCells(m_values).size()));
+    m_lblDiffer->setVisible(m_marks.hasControllerValues());
+}
+
+void frmBaxwin::goToCell(int n, int axis) {
+    const int kind = m_defs[n].kind;
+    if (kind != m_tabKind)
+        m_tabJiku->setCurrentIndex(kind); // the tab's own handler rebuilds the grid
+    const int row = static_cast<int>(m_defs.usedOfKind(kind).indexOf(n));
+    if (row < 0)
+        return;
+    const int col = qBound(1, axis, m_lastValueCol);
+    m_grid->setCurrentCell(row, col);
+    m_grid->scrollToItem(m_grid->item(row, col));
+    m_grid->setFocus(Qt::OtherFocusReason);
 }
 
 void frmBaxwin::buildAxisGrid(int rows) {
@@ -280,11 +399,11 @@ void frmBaxwin::fillGrid() {
     }
     m_cmdFile->setEnabled(m_buttonsEnabled);
     m_cmdCtrl->setEnabled(m_buttonsEnabled);
+    showMarks();
 }
 
 int frmBaxwin::currentParNo() const {
-    const QTableWidgetItem* item = m_grid->item(m_grid->currentRow(), 0);
-    return item != nullptr ? static_cast<int>(Numbers::numericValue(item->text())) : 0;
+    return parNoOfRow(m_grid->currentRow());
 }
 
 void frmBaxwin::showLimits() {
@@ -358,6 +477,8 @@ void frmBaxwin::commitEdit() {
         item->setText(cellText);
     m_values.at(n, col) = cellText;
     m_editing = false;
+    markCell(m_grid->currentRow(), col);
+    showCounts();
 }
 
 bool frmBaxwin::eventFilter(QObject* watched, QEvent* event) {
@@ -464,12 +585,22 @@ void frmBaxwin::openTransfer(int iCode) {
     if (iCode == 1)
         dlg.GetGridData(m_values);
     dlg.ShowDialog(iCode);
+    if (iCode == 1 && dlg.transfer().writeCompleted()) {
+        // The controller holds what was written; the values the dialog took cannot have
+        // changed while it was open.
+        resetMarks();
+        showMarks();
+    }
 }
 
 void frmBaxwin::cmdFile_Click() {
     if (!BaxMsg::ask(QStringLiteral("Mes027")))
         return;
-    MdlFile::writeParFile(MdlFile::parFilePath(m_defs.parFileName), m_values);
+    if (MdlFile::writeParFile(MdlFile::parFilePath(m_defs.parFileName), m_values)) {
+        // The file now holds these values. The controller does not, so a compare stays.
+        m_marks.setReference(m_values);
+        showMarks();
+    }
 }
 
 void frmBaxwin::cmdCtrl_Click() {
@@ -491,6 +622,7 @@ void frmBaxwin::mnuParaFile_Click() {
     buildAxisGrid(m_defs.axisParCount);
     endEdit();
     MdlFile::loadParFileOrDefaults(MdlFile::parFilePath(m_defs.parFileName), m_defs, m_values);
+    resetMarks();
     fillGrid();
     showGrid();
 }
@@ -513,4 +645,59 @@ void frmBaxwin::mnuCommSet_Click() {
     m_com.comInit();
     dlgComSetup dlg(m_com, this, QStringLiteral("frmComSet"));
     dlg.ShowDialog();
+}
+
+void frmBaxwin::mnuParaCompare_Click() {
+    endEdit();
+    clearLimits();
+    // The read goes to a table of its own: the editor's values stay as they are, and a compare
+    // that does not complete changes nothing.
+    KeptRead read;
+    {
+        frmWait dlg(*m_link, m_defs, this);
+        dlg.setReceiver(&read);
+        dlg.ShowDialog(0,
+                       langFile().GetINIStr(QStringLiteral("frmWait"), QStringLiteral("Title003")));
+    }
+    if (!read.received())
+        return;
+    m_marks.setControllerValues(read.values(), ParamTransfer::unreadText());
+    showMarks();
+    const QList<ParCell> differ = m_marks.differentCells(m_values);
+    if (!differ.isEmpty())
+        goToCell(differ.front().parNo, differ.front().axis);
+}
+
+void frmBaxwin::mnuParaFind_Click() {
+    endEdit();
+    clearLimits();
+    frmFind dlg(this);
+    if (!dlg.ShowDialog(m_findText))
+        return;
+    m_findText = dlg.getFindText();
+    findFrom(0);
+}
+
+void frmBaxwin::mnuParaFindNext_Click() {
+    if (m_findText.isEmpty()) {
+        mnuParaFind_Click();
+        return;
+    }
+    endEdit();
+    clearLimits();
+    findFrom(currentParNo());
+}
+
+void frmBaxwin::findFrom(int after) {
+    const int n = ParSearch::findParameter(m_defs, m_findText, after);
+    if (n == 0) {
+        BaxMsg::showText(langFile()
+                             .GetINIStr(QStringLiteral("frmFind"), QStringLiteral("Mes001"))
+                             .arg(m_findText),
+                         MsgIcon::Information);
+        return;
+    }
+    // Stepping through the matches keeps the axis column the operator is in.
+    const int col = m_grid->currentColumn();
+    goToCell(n, isValueColumn(col) ? col : 1);
 }

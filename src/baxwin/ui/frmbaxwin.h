@@ -3,11 +3,13 @@
 #include "baxwin/paramlink.h"
 #include "baxwin/paramtransfer.h"
 #include "baxwin/partables.h"
+#include "baxwin/valuemarks.h"
 #include "shared/comsettings.h"
 #include "shared/lingeringport.h"
 #include "shared/ui/qtlinktimer.h"
 #include "shared/ui/qtserialport.h"
 
+#include <QColor>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -24,7 +26,9 @@ class QTableWidget;
 
 // The parameter editor: the used parameters of the definition file in a grid, per-axis ones
 // on the first tab and common ones on the second, edited in place and saved, loaded, read and
-// written. It holds the serial port and the reply timer of the link.
+// written. It holds the serial port and the reply timer of the link. Values changed since the
+// last load, completed write or save are marked, and so, after a compare, are the values that
+// differ from the controller's; the status bar counts both.
 class frmBaxwin : public QMainWindow, public ReadReceiver {
     Q_OBJECT
 public:
@@ -57,6 +61,18 @@ public:
     QAction* mnuParaFile() const { return m_mnuParaFile; }
     QAction* mnuParaCtrl() const { return m_mnuParaCtrl; }
     QAction* mnuCommSet() const { return m_mnuCommSet; }
+    QAction* mnuParaCompare() const { return m_mnuParaCompare; }
+    QAction* mnuParaFind() const { return m_mnuParaFind; }
+    QAction* mnuParaFindNext() const { return m_mnuParaFindNext; }
+    QLabel* lblChanged() const { return m_lblChanged; }
+    QLabel* lblDiffer() const { return m_lblDiffer; }
+    const ValueMarkState& marks() const { return m_marks; }
+
+    // How the marks look: a changed value bold on a light yellow; a value that differs from the
+    // controller's in dark red on a light rose (bold as well when it is also changed).
+    static QColor changedTint();
+    static QColor differTint();
+    static QColor differText();
 
     void buildAxisGrid(int rows);
     void buildCommonGrid(int rows);
@@ -78,6 +94,13 @@ private:
     bool isValueColumn(int col) const { return col >= 1 && col <= m_lastValueCol; }
     void openTransfer(int iCode);
     void showGrid();
+    int parNoOfRow(int row) const;
+    void resetMarks();
+    void showMarks();
+    void markCell(int row, int col);
+    void showCounts();
+    void goToCell(int n, int axis);
+    void findFrom(int after);
 
     void tabJiku_Click(int index);
     void grdGrid_Click(int row, int col);
@@ -89,10 +112,15 @@ private:
     void mnuParaFile_Click();
     void mnuParaCtrl_Click();
     void mnuCommSet_Click();
+    void mnuParaCompare_Click();
+    void mnuParaFind_Click();
+    void mnuParaFindNext_Click();
 
     int m_langNo;
     ParDefs m_defs;
     ParValueTable m_values;
+    ValueMarkState m_marks{m_defs};
+    QString m_findText;
     int m_tabKind = 0;
     int m_lastValueCol = 3;
     bool m_editing = false;
@@ -122,4 +150,9 @@ private:
     QAction* m_mnuParaFile;
     QAction* m_mnuParaCtrl;
     QAction* m_mnuCommSet;
+    QAction* m_mnuParaCompare;
+    QAction* m_mnuParaFind;
+    QAction* m_mnuParaFindNext;
+    QLabel* m_lblChanged;
+    QLabel* m_lblDiffer;
 };

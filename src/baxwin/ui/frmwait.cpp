@@ -56,8 +56,10 @@ frmWait::frmWait(ParamLink& link, const ParDefs& defs, QWidget* parent)
     m_transfer.setView(this);
 }
 
-void frmWait::ShowDialog(int iCode) {
+void frmWait::ShowDialog(int iCode, const QString& title) {
     m_transfer.prepare(iCode);
+    if (!title.isEmpty())
+        m_transfer.setTitle(title);
     CaptionChange(this);
     // The flash store row is left out when reading.
     m_cmdROM->setVisible(iCode == 1);

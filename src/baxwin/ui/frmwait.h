@@ -18,8 +18,8 @@ public:
     void GetGridData(const ParValueTable& sGrdData) { m_transfer.GetGridData(sGrdData); }
     void setReceiver(ReadReceiver* receiver) { m_transfer.setReceiver(receiver); }
     // Wakes the controller, prepares the dialog for reading (0) or writing (1) and shows it
-    // modally; returns when it has closed.
-    void ShowDialog(int iCode);
+    // modally; returns when it has closed. A title replaces the mode's own.
+    void ShowDialog(int iCode, const QString& title = QString());
 
     ParamTransfer& transfer() { return m_transfer; }
     QLabel* lblStatus() const { return m_lblStatus; }

@@ -19,6 +19,8 @@ private Q_SLOTS:
     void menusCarryAccessKeys();
     void joinedTextsKeepTheirBlanks_data();
     void joinedTextsKeepTheirBlanks();
+    void placeholdersPresent_data();
+    void placeholdersPresent();
 };
 
 namespace {
@@ -52,10 +54,11 @@ QList<Keys> inventory() {
                      range("Mes", 111, 113) + range("Mes", 116, 117) +
                      QStringList{QStringLiteral("Mes203")} + range("Mes", 211, 213)},
         {"MsgBox", range("Mes", 0, 35) + range("Mes", 50, 58)},
-        {"frmBaxwin", QStringList{title} + range("Cap", 1, 13) + range("Mes", 1, 6)},
+        {"frmBaxwin", QStringList{title} + range("Cap", 1, 16) + range("Mes", 1, 9)},
         {"frmCorF", QStringList{title} + range("Cap", 1, 4)},
-        {"frmWait",
-         QStringList{title, QStringLiteral("Title002")} + range("Cap", 1, 4) + range("Mes", 1, 4)},
+        {"frmWait", QStringList{title, QStringLiteral("Title002"), QStringLiteral("Title003")} +
+                        range("Cap", 1, 4) + range("Mes", 1, 4)},
+        {"frmFind", QStringList{title} + range("Cap", 1, 3) + range("Mes", 1, 1)},
     };
 }
 
@@ -128,7 +131,7 @@ void TestLanguageFiles::menusCarryAccessKeys_data() {
         {"MDIFormMain", "Cap009"},
         {"MDIFormMain", "Cap004 Cap005 Cap006 Cap001 Cap003"},
         {"frmBaxwin", "Cap006 Cap004"},
-        {"frmBaxwin", "Cap008 Cap007"},
+        {"frmBaxwin", "Cap008 Cap007 Cap014 Cap015 Cap016"},
         {"frmBaxwin", "Cap005"},
     };
     for (int language : {0, 1}) {
@@ -184,6 +187,33 @@ void TestLanguageFiles::joinedTextsKeepTheirBlanks() {
     QVERIFY2(text.startsWith(QLatin1Char(' ')) && text.trimmed().size() > 0,
              qPrintable(QLatin1Char('"') + text + QLatin1Char('"')));
     QVERIFY(!text.endsWith(QLatin1Char(' ')));
+}
+
+void TestLanguageFiles::placeholdersPresent_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    // Texts that the programs complete with a number or a text in place of %1.
+    const QList<QPair<const char*, const char*>> texts = {{"frmBaxwin", "Mes007"},
+                                                          {"frmBaxwin", "Mes008"},
+                                                          {"frmBaxwin", "Mes009"},
+                                                          {"frmFind", "Mes001"}};
+    for (int language : {0, 1}) {
+        for (const auto& t : texts)
+            QTest::addRow("LANG%d %s %s", language, t.first, t.second)
+                << language << QString::fromLatin1(t.first) << QString::fromLatin1(t.second);
+    }
+}
+
+void TestLanguageFiles::placeholdersPresent() {
+    QFETCH(int, language);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    clsIniFile ini;
+    ini.setINIFile(builtAppDir() + QStringLiteral("/LANG%1.DAT").arg(language));
+    const QString text = ini.GetINIStr(section, key);
+    QCOMPARE(text.count(QStringLiteral("%1")), 1);
+    QVERIFY2(!text.contains(QStringLiteral("%2")), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestLanguageFiles)
