@@ -508,6 +508,10 @@ void KorvelProtocol::dispatchVerifyReply(const QString& line) {
         send(QString(), true);
         return;
     case 0: {
+        if (m_program == nullptr) {
+            endVerify({VerifyResult::Kind::Fault, 0, {}, {}});
+            return;
+        }
         PlainDocMaker maker;
         m_verifyBuffer->finishUpload(maker);
         const ProgramDoc& back = *maker.doc;

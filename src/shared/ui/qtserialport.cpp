@@ -62,7 +62,7 @@ bool QtSerialPort::open() {
     }
     m_port.setPortName(deviceName());
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_lastError = m_port.portName() + QStringLiteral(": cannot open: ") + m_port.errorString();
+        m_lastError = deviceName() + QStringLiteral(": cannot open: ") + m_port.errorString();
         return false;
     }
     // The last failure's reason is about this device as it is now.
@@ -103,7 +103,8 @@ void QtSerialPort::onReadyRead() {
 }
 
 QString QtSerialPort::failureReason(QSerialPort::SerialPortError error) const {
-    const QString device = m_port.portName();
+    // The full path: the port's own name drops /dev/ and would not be found.
+    const QString device = deviceName();
     if (!QFileInfo::exists(device))
         return device + QStringLiteral(": the device has gone");
 #ifdef Q_OS_UNIX
